@@ -1,0 +1,21 @@
+// One run of the tool: read the three input files, compute every motif's E-value, write the
+// output motif file, and release everything.
+#pragma once
+
+#include <vector>
+
+#include "records/records.h"
+
+struct RunFiles {
+  const char *sequences;
+  const char *motifs;
+  const char *sites;
+  const char *output;
+};
+
+// Runs every step in order, announcing each on standard output. Returns 0; an error stops the
+// run from where it is found (stop_run).
+int run_motifsig(const RunFiles &files);
+
+// Releases the arrays of the records (the records themselves are values).
+void release_records(Dataset &dataset, std::vector<Model> &models);

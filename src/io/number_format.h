@@ -1,0 +1,13 @@
+// The text of numbers in the output motif file: general notation with 6 significant digits
+// (as "0.25", "0.333333", "1e-05", "1e+06"), always with a full stop as decimal point.
+#pragma once
+
+#include <string>
+
+// Appends `value` in general notation, precision 6.
+void append_general(std::string &out, double value);
+
+// Appends the E-value whose natural log is `log_evalue` as mantissa "e" exponent, as
+// "1.01301e-5" or "1e0": a mantissa of 9.95 or more becomes 1 one power of ten higher. The
+// exponent is a whole number at every magnitude; +inf is written "inf" and NaN "nan".
+void append_evalue(std::string &out, double log_evalue);

@@ -1,0 +1,15 @@
+// The output motif file: header "VORL version 4", the alphabet, the background as rescaled by
+// the statistics, then every motif with its width, site count, E-value and matrix. The motif
+// file reader reads it back.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "records/records.h"
+
+// The whole text of the output file.
+std::string format_motif_file(const std::vector<Model> &models, const Dataset &dataset);
+
+// Writes the output file to `path`, completely or not at all.
+void output(const char *path, std::vector<Model> &models, Dataset &dataset);

@@ -1,0 +1,9 @@
+// Writes a whole file or nothing. The text goes to a temporary file beside the target that is
+// renamed into place once complete, so a failed run leaves an earlier file as it was. A target
+// that exists and is not a regular file (a terminal, a pipe, /dev/stdout) is written directly.
+#pragma once
+
+#include <string>
+
+// Writes `text` to `path`; any failure is reported against the path and stops the run.
+void write_file_atomically(const char *path, const std::string &text);

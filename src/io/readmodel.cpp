@@ -1,0 +1,122 @@
+#include "io/readmodel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "io/diagnostics.h"
+#include "io/line_reader.h"
+#include "io/tokens.h"
+
+namespace {
+
+// The next line of a block, which the file must still have.
+std::string_view block_line(LineReader &lines, const char *block) {
+  std::string_view line;
+  if (!lines.next(line))
+    file_error(lines.path(), lines.line_number(), "the file ends inside %s", block);
+  return line;
+}
+
+// A frequency or probability: a whole-token number that is finite and not negative.
+double read_probability(LineReader &lines, std::string_view token, const char *what) {
+  double value;
+  if (!parse_double(token, value) || !std::isfinite(value))
+    file_error(lines.path(), lines.line_number(), "%s '%.*s' is not a number", what,
+               static_cast<int>(token.size()), token.data());
+  if (value < 0)
+    file_error(lines.path(), lines.line_number(), "%s '%.*s' is negative", what,
+               static_cast<int>(token.size()), token.data());
+  return value;
+}
+
+void read_alphabet_block(LineReader &lines, std::string_view alphabet_line, Dataset &dataset) {
+  const long line_no = lines.line_number();
+  std::string_view rest = alphabet_line, token, letters_token;
+  if (!next_token(rest, token) || !next_token(rest, letters_token))
+    file_error(lines.path(), line_no, "the alphabet line has no letters (expected \"ALPHABET= ACGT\")");
+  const std::string letters(letters_token);  // the line's text does not outlive the next read
+  if (letters.size() > size_t{1} << 20) file_error(lines.path(), line_no, "the alphabet has too many letters");
+  const int32_t alength = static_cast<int32_t>(letters.size());
+  if (dataset.alphabet != nullptr && alength != dataset.alength)
+    file_error(lines.path(), line_no,
+               "this alphabet has %d letters but the first alphabet in the file has %d",
+               alength, dataset.alength);
+
+  block_line(lines, "the alphabet block (the background lines are missing)");
+  rest = block_line(lines, "the alphabet block (the background line is missing)");
+  std::vector<double> background(alength);
+  for (int32_t k = 0; k < alength; ++k) {
+    std::string_view letter, frequency;
+    if (!next_token(rest, letter) || !next_token(rest, frequency))
+      file_error(lines.path(), lines.line_number(),
+                 "the background line gives %d of the %d letter frequencies", k, alength);
+    background[k] = read_probability(lines, frequency, "background frequency");
+  }
+
+  // A later alphabet of the same size replaces the earlier one.
+  delete[] dataset.alphabet;
+  delete[] dataset.background;
+  dataset.alength = alength;
+  dataset.alphabet = new char[alength + 1];
+  letters.copy(dataset.alphabet, letters.size());
+  dataset.alphabet[alength] = '\0';
+  dataset.background = new double[alength];
+  std::copy(background.begin(), background.end(), dataset.background);
+}
+
+void read_matrix_block(LineReader &lines, std::string_view matrix_line, std::vector<Model> &models,
+                       const Dataset &dataset) {
+  const long line_no = lines.line_number();
+  const int motif = static_cast<int>(models.size()) + 1;
+  if (dataset.alphabet == nullptr)
+    file_error(lines.path(), line_no, "motif %d comes before any ALPHABET line", motif);
+  std::string_view rest = matrix_line, token;
+  for (int i = 0; i < 5; ++i) next_token(rest, token);
+  int32_t w;
+  if (!next_token(rest, token))
+    file_error(lines.path(), line_no, "the matrix line of motif %d gives no width (expected \"w= 8\")", motif);
+  if (!parse_int(token, w) || w < 0)
+    file_error(lines.path(), line_no, "the width of motif %d, '%.*s', is not a whole number of columns",
+               motif, static_cast<int>(token.size()), token.data());
+  if (w > MAX_MOTIF_WIDTH)
+    file_error(lines.path(), line_no, "motif %d is %d columns wide; the limit is %d", motif, w,
+               MAX_MOTIF_WIDTH);
+
+  // Appended before its rows are read, so the end-of-run release also covers a failed read.
+  Model model;
+  model.mtype = PerSequenceB;
+  model.w = w;
+  model.matrix = new double *[w]();
+  models.push_back(model);
+  const int32_t alength = dataset.alength;
+  for (int32_t i = 0; i < w; ++i) {
+    std::string_view row = block_line(lines, "a matrix (rows are missing)");
+    double *values = new double[alength];
+    model.matrix[i] = values;
+    rest = row;
+    for (int32_t j = 0; j < alength; ++j) {
+      if (!next_token(rest, token))
+        file_error(lines.path(), lines.line_number(), "matrix row %d of motif %d has %d of the %d probabilities",
+                   i + 1, motif, j, alength);
+      values[j] = read_probability(lines, token, "probability");
+    }
+  }
+}
+
+}  // namespace
+
+void readmodel(const char *path, std::vector<Model> &models, Dataset &dataset) {
+  LineReader lines(path);
+  std::string_view line;
+  while (lines.next(line)) {
+    if (line.empty()) continue;
+    if (line.find("ALPHABET") != std::string_view::npos)
+      read_alphabet_block(lines, line, dataset);
+    else if (line.find("letter-probability matrix") != std::string_view::npos)
+      read_matrix_block(lines, line, models, dataset);
+  }
+  if (dataset.alphabet == nullptr) file_error(path, 0, "no ALPHABET line: the file gives no alphabet");
+}

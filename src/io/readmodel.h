@@ -1,0 +1,13 @@
+// The motif file: keyword-driven. A line containing "ALPHABET" opens a three-line block
+// (letters; one line skipped; "letter frequency" pairs of the background). A line containing
+// "letter-probability matrix" gives the width as its sixth token and is followed by that many
+// rows of letter probabilities. Every other line is ignored. Motifs are numbered from 1 in file
+// order. Malformed blocks are reported with the file name and line number.
+#pragma once
+
+#include <vector>
+
+#include "records/records.h"
+
+// Sets the alphabet and background of `dataset` and appends one Model per matrix to `models`.
+void readmodel(const char *path, std::vector<Model> &models, Dataset &dataset);

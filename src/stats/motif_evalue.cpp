@@ -1,0 +1,69 @@
+#include "stats/motif_evalue.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "stats/alignment_count.h"
+#include "stats/llr_pvalue.h"
+#include "stats/log_tables.h"
+
+namespace {
+constexpr double kEps = 1e-200;  // keeps every logarithm of a frequency finite
+constexpr double kLn2 = 0.6931471805599453;
+constexpr int kDesiredRange = 200;
+constexpr double kFrac = 1.0;
+}  // namespace
+
+double round_sig_digits(double x) {
+  if (x > 0) {
+    const double f = std::pow(10.0, std::ceil(13 - std::log10(x)));
+    return std::rint(f * x) / f;
+  }
+  if (x < 0) {
+    const double f = std::pow(10.0, std::ceil(13 - std::log10(-x)));
+    return std::rint(x * f) / f;
+  }
+  return 0;
+}
+
+void calc_entropy(Model *model, Dataset *dataset) {
+  const int A = dataset->alength;
+  const double N = model->nsites;
+  const double Hmax = std::log(A + kEps) / kLn2;
+  init_log();
+  init_exp();
+  double Slogp = 0, Spp = 0, Spq = 0, IC = 0;
+  model->llr = 0;
+  for (int i = 0; i < model->w; ++i) {
+    model->col_rel_entropy[i] = 0;
+    double H = 0;
+    // The background is read afresh at every letter: the p-value request below may rescale it.
+    for (int j = 0; j < A; ++j) {
+      const double p = model->matrix[i][j];
+      const double q = dataset->background[j];
+      const double a = p != 0 ? std::log(p + kEps) / kLn2 * p : 0;
+      const double b = q != 0 ? std::log(q + kEps) / kLn2 * p : 0;
+      Spq += b;
+      Spp += a;
+      H -= a;
+      if (p != 0 && q != 0) model->col_rel_entropy[i] += std::log(p / q + kEps) * p;
+    }
+    const double x = round_sig_digits(N * model->col_rel_entropy[i]);
+    model->llr += x;
+    Slogp += get_llr_pv(x, N, 1, kDesiredRange, kFrac, A, dataset->background);
+    model->col_rel_entropy[i] /= kLn2;
+    IC += Hmax - H;
+  }
+  model->log_evalue = get_log_sig(-Slogp, model->mtype, model->w, model->nsites,
+                                  model->both_strands, model->palindrome, *dataset);
+  model->mean_rel_entropy = (Spp - Spq) / model->w;
+  model->info_content = round_sig_digits(IC);
+}
+
+void my_calc_evalue(std::vector<Model> &models, Dataset &dataset) {
+  for (size_t k = 0; k < models.size(); ++k) {
+    std::printf("calculating evalue for motif %zu\n", k + 1);
+    std::fflush(stdout);
+    calc_entropy(&models[k], &dataset);
+  }
+}
