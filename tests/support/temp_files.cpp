@@ -2,6 +2,7 @@
 
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -59,4 +60,18 @@ RunResult run_tool(const std::vector<std::string> &args, const std::vector<std::
   result.out = read_file(out_path);
   result.err = read_file(err_path);
   return result;
+}
+
+std::string gzip_bytes(const std::string &text) {
+  std::string out(compressBound(text.size()) + 64, '\0');
+  z_stream stream{};
+  deflateInit2(&stream, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);  // 15 + 16: gzip wrapper
+  stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(text.data()));
+  stream.avail_in = static_cast<uInt>(text.size());
+  stream.next_out = reinterpret_cast<Bytef *>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  deflate(&stream, Z_FINISH);
+  out.resize(stream.total_out);
+  deflateEnd(&stream);
+  return out;
 }

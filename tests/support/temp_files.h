@@ -25,6 +25,9 @@ class TempDir {
 std::string read_file(const std::string &path);
 bool file_exists(const std::string &path);
 
+// `text` compressed in the gzip format.
+std::string gzip_bytes(const std::string &text);
+
 struct RunResult {
   int status;  // exit status, or -1 if the process did not exit normally
   std::string out;

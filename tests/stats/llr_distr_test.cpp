@@ -1,0 +1,87 @@
+// The column LLR distribution (the readable definition).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "stats/llr_distr.h"
+#include "stats/log_tables.h"
+
+namespace {
+
+struct Distribution {
+  std::vector<double> prob;
+  double alpha;
+  int offset, range;
+};
+
+Distribution build(std::vector<double> &background, int N, double frac = 1.0) {
+  init_log();
+  init_exp();
+  Distribution r;
+  double *p = llr_distr_plain(static_cast<int>(background.size()), background.data(), N, 200, frac,
+                              &r.alpha, &r.offset, &r.range);
+  r.prob.assign(p, p + r.range + 1);
+  std::free(p);
+  return r;
+}
+
+double total_probability(const Distribution &d) {
+  double sum = 0;
+  for (double lp : d.prob) sum += std::exp(lp);
+  return sum;
+}
+
+}  // namespace
+
+TEST(LlrDistr, TwoFairLettersTwoSites) {
+  std::vector<double> bg = {0.5, 0.5};
+  Distribution d = build(bg, 2);
+  EXPECT_EQ(d.alpha, 200);
+  EXPECT_EQ(d.offset, 0);
+  ASSERT_EQ(d.range, 277);
+  EXPECT_NEAR(d.prob[0], std::log(0.5), 1e-7);
+  EXPECT_NEAR(d.prob[277], std::log(0.5), 1e-7);
+  for (int j = 1; j < 277; ++j) EXPECT_EQ(d.prob[j], LOG_ZERO) << j;
+}
+
+TEST(LlrDistr, BackgroundIsRescaledInPlace) {
+  std::vector<double> bg = {0.3, 0.3, 0.3, 0.3};
+  Distribution d = build(bg, 5);
+  for (double q : bg) EXPECT_EQ(q, 0.25);
+  EXPECT_NEAR(total_probability(d), 1.0, 1e-6);
+  std::vector<double> exact = {0.1, 0.2, 0.3, 0.4};
+  std::vector<double> copy = exact;
+  build(copy, 3);
+  for (size_t a = 0; a < exact.size(); ++a) EXPECT_NEAR(copy[a], exact[a], 1e-16);
+}
+
+TEST(LlrDistr, ZeroBackgroundLetterSetsTheScaleAndSitsAtTheTop) {
+  std::vector<double> bg = {0.5, 0.5, 0.0};
+  Distribution d = build(bg, 4);
+  EXPECT_GT(bg[2], 0.0);
+  EXPECT_LT(bg[2], 1e-199);
+  // max_score = 4 * 460.5..., so the scale is tiny and two-letter columns stay near 0.
+  EXPECT_NEAR(d.alpha, 200.0 / std::lround(-4 * std::log(bg[2])), 1e-15);
+  EXPECT_NEAR(total_probability(d), 1.0, 1e-6);
+  EXPECT_GT(d.prob[0], LOG_ZERO);
+  EXPECT_LT(d.prob[d.range], -1000);  // all four sites on the absent letter
+}
+
+TEST(LlrDistr, OneSitePutsEachLetterAtItsOwnScore) {
+  std::vector<double> bg = {0.25, 0.25, 0.5};
+  Distribution d = build(bg, 1);
+  // Letters 0 and 1 share a score; their probabilities combine.
+  EXPECT_NEAR(std::exp(d.prob[d.range]), 0.5, 1e-7);
+  EXPECT_NEAR(std::exp(d.prob[0]), 0.5, 1e-7);
+}
+
+TEST(LlrDistr, NarrowFractionStillReachesTheSameRange) {
+  std::vector<double> full_bg = {0.25, 0.25, 0.25, 0.25}, narrow_bg = full_bg;
+  Distribution full = build(full_bg, 6, 1.0), narrow = build(narrow_bg, 6, 0.0);
+  EXPECT_EQ(full.offset, narrow.offset);
+  EXPECT_EQ(full.range, narrow.range);
+  EXPECT_GT(narrow.prob[0], LOG_ZERO);
+  EXPECT_LT(total_probability(narrow), total_probability(full));
+}
