@@ -12,6 +12,23 @@ namespace {
 DISTR *distrs = nullptr;  // indexed directly by the number of sites, 0 .. ndistrs
 int ndistrs = -1;
 
+// The kernel gives every letter at least 1e-200 before it rescales the background to sum 1.
+// Beside frequencies beyond about 1e100 that floor vanishes: a letter's share falls below
+// 1e-300 (to 0 when the sum overflows) and its scores become infinite. Such a background is
+// divided by its largest frequency first, so the floor works as on any ordinary one; every
+// other background is left untouched.
+void keep_letter_floor(int alength, double *background) {
+  double sum = 0, largest = 0;
+  for (int a = 0; a < alength; ++a) {
+    sum += 1e-200 + background[a];
+    if (background[a] > largest) largest = background[a];
+  }
+  bool vanishes = false;
+  for (int a = 0; a < alength; ++a) vanishes = vanishes || !((1e-200 + background[a]) / sum >= 1e-300);
+  if (!vanishes || !(largest > 0)) return;
+  for (int a = 0; a < alength; ++a) background[a] /= largest;
+}
+
 // Builds the missing widths maxw + 1 .. w of `rec`, each from the one narrower.
 void widen(DISTR &rec, int w, int N, int desired_range, double frac, int alength,
            double *background) {
@@ -20,6 +37,7 @@ void widen(DISTR &rec, int w, int N, int desired_range, double frac, int alength
   Resize(rec.offset, static_cast<long>(w) + 1, "distrs[N].offset", "w+1", "int");
   Resize(rec.range, static_cast<long>(w) + 1, "distrs[N].range", "w+1", "int");
   if (rec.maxw == 0) {
+    keep_letter_floor(alength, background);
     rec.d[1] = llr_distr(alength, background, N, desired_range, frac, &rec.alpha, &rec.offset[1],
                          &rec.range[1]);
     rec.mean = 0;
