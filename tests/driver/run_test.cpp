@@ -52,12 +52,17 @@ TEST(Run, MotifFileWithoutMatricesStillWritesTheHeader) {
             "VORL version 4\n\nALPHABET= AC\nBackground letter frequencies\nA 0.3 C 0.7 \n\n");
 }
 
-TEST(Run, ExampleGivesItsKnownEValues) {
+TEST(Run, ExamplesGiveTheirKnownEValues) {
   TempDir dir;
-  RunResult r = run_tool({kExamples + "/peaks.fa", kExamples + "/motifs.txt", kExamples + "/sites.tsv",
-                          dir.path("out.txt")});
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(read_file(dir.path("out.txt")), read_file(std::string(MOTIFSIG_TEST_DATA) + "/example_output.txt"));
+  RunResult dna = run_tool({kExamples + "/peaks.fa", kExamples + "/motifs.txt", kExamples + "/sites.tsv",
+                            dir.path("dna.txt")});
+  ASSERT_EQ(dna.status, 0) << dna.err;
+  EXPECT_EQ(read_file(dir.path("dna.txt")), read_file(std::string(MOTIFSIG_TEST_DATA) + "/example_output.txt"));
+  const std::string protein = kExamples + "/protein/";
+  RunResult aa = run_tool({protein + "proteins.fa", protein + "motifs.txt", protein + "sites.tsv",
+                           dir.path("protein.txt")});
+  ASSERT_EQ(aa.status, 0) << aa.err;
+  EXPECT_EQ(read_file(dir.path("protein.txt")), read_file(std::string(MOTIFSIG_TEST_DATA) + "/protein_output.txt"));
 }
 
 TEST(Run, CompressedInputsGiveTheSameOutput) {
