@@ -45,8 +45,8 @@ double log_comb(int n, int k) {
 double get_log_nalign(MOTYPE mtype, int w, int N, int two_strands, const Dataset &dataset) {
   const int n = dataset.nseqs;
   const int strands = two_strands ? 2 : 1;
-  // No sequences: nothing to cache, and every N >= 1 below is +inf.
-  if (len == nullptr && n > 0) {
+  // An empty sequence set cannot be cached: Resize reports it and stops the run.
+  if (len == nullptr) {
     Resize(len, n, "len", "nseqs", "int");
     for (int i = 0; i < n; ++i) len[i] = static_cast<int>(dataset.seqs[i]->length);
     std::qsort(len, static_cast<size_t>(n), sizeof(int), int_compare);

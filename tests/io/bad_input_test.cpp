@@ -100,6 +100,16 @@ TEST(BadInput, SiteFile) {
   expect_rejected("sites", "header\n99999999999999\ta\n", 2, "numbered 1 to 1");
 }
 
+TEST(BadInput, EmptySequenceSetWithSitesStopsAtTheLengthCache) {
+  TempDir dir;
+  const std::string seqs = dir.write("s.fa", ">only headers\n"), motifs = dir.write("m.txt", kMotifs),
+                    sites = dir.write("t.tsv", kSites), out = dir.write("out.txt", kEarlierOutput);
+  RunResult r = run_tool({seqs, motifs, sites, out});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "Resize(len, nseqs, int) failed!\nnseqs = 0\n");
+  EXPECT_EQ(read_file(out), kEarlierOutput);
+}
+
 TEST(BadInput, CompressedFileThatIsTruncatedOrCorrupt) {
   std::string text;
   for (int i = 0; i < 2000; ++i) text += ">s\nACGTTGCAAGCT" + std::to_string(i) + "\n";
