@@ -1,8 +1,10 @@
 // motifsig SEQUENCES MOTIFS SITES OUTPUT
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "driver/run.h"
+#include "records/run_stop.h"
 
 #ifndef MOTIFSIG_VERSION
 #define MOTIFSIG_VERSION "unknown"
@@ -33,6 +35,13 @@ const char kUsage[] =
     "Exit status: 0 success, 1 bad input, failed output or out of memory, 2 usage error.\n"
     "The README describes the formats, the output and every error message.\n";
 
+// A failed allocation of the records ends the run like every other fatal error.
+void out_of_memory() {
+  std::fflush(stdout);
+  std::fputs("motifsig: out of memory\n", stderr);
+  stop_run(1);
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -48,6 +57,7 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "motifsig: expected 4 file names, got %d\n\n%s", argc - 1, kUsage);
     return 2;
   }
+  std::set_new_handler(out_of_memory);
   // Arguments after the fourth are ignored.
   return run_motifsig(RunFiles{argv[1], argv[2], argv[3], argv[4]});
 }
