@@ -1,0 +1,337 @@
+// The fast column LLR distribution. It runs the dynamic programme of llr_distr_plain with the
+// same arithmetic on every cell, in the same order per cell, so its results are the same bits:
+// - a destination cell receives at most one term per (letter, row n, count k), and for one row
+//   the terms arrive with k ascending whatever the order of the columns, so the column loop is
+//   vectorised;
+// - within one letter, row n reads only rows below it, which must still hold the previous
+//   letter's values. New rows are built in spare buffers and copied back a block at a time, so
+//   the rows of a block are independent: several rows share each pass over a source row (which
+//   hides the latency of log_sum) and threads share the block's rows;
+// - each row is stored over the scores that it can actually reach, not over the loose bounds
+//   of the definition, which only sized its table.
+#include "stats/llr_distr_fast.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "stats/llr_distr.h"
+#include "stats/log_tables.h"
+#include "stats/resize.h"
+
+#ifdef _OPENMP
+#include <omp.h>
+#define LLR_OMP(directive) _Pragma(#directive)
+#else
+#define LLR_OMP(directive)
+#endif
+
+namespace {
+
+constexpr int kPad = 3;              // entries past a row's end that a pass may touch
+constexpr int kGroupRows = 8;  // destination rows that share a pass
+constexpr int kMinRowsPerThread = 64;
+
+template <typename T>
+T *alloc_or_stop(size_t count) {
+  void *p = std::malloc(std::max<size_t>(count, 1) * sizeof(T));
+  if (p == nullptr) row_malloc_failed(2);
+  return static_cast<T *>(p);
+}
+
+template <int R>
+void group_pass_n(const double *src, int len, double *const *dst, const double *logp) {
+  double *d[R];
+  double lp[R];
+  for (int r = 0; r < R; ++r) {
+    d[r] = dst[r];
+    lp[r] = logp[r];
+  }
+  for (int i = 0; i < len; ++i) {
+    const double s = src[i];
+    if (s > LOG_ZERO)
+      for (int r = 0; r < R; ++r) d[r][i] = log_sum(d[r][i], s + lp[r]);
+  }
+}
+
+void group_pass_portable(int rows, const double *src, int len, double *const *dst,
+                         const double *logp) {
+  switch (rows) {
+    case 1: group_pass_n<1>(src, len, dst, logp); break;
+    case 2: group_pass_n<2>(src, len, dst, logp); break;
+    case 3: group_pass_n<3>(src, len, dst, logp); break;
+    case 4: group_pass_n<4>(src, len, dst, logp); break;
+    case 5: group_pass_n<5>(src, len, dst, logp); break;
+    case 6: group_pass_n<6>(src, len, dst, logp); break;
+    case 7: group_pass_n<7>(src, len, dst, logp); break;
+    default: group_pass_n<8>(src, len, dst, logp); break;
+  }
+}
+
+bool cpu_has_avx2() {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+  return __builtin_cpu_supports("avx2");
+#else
+  return false;
+#endif
+}
+
+// Everything one call works on. Scores are absolute scaled scores; row n is stored over the
+// scores lo[n] .. hi[n] it can reach once all its letters are in, plus kPad spare entries.
+struct Work {
+  int alength = 0;
+  int N = 0;
+  double frac = 1.0;
+  int base = 0;  // the definition's column of score s is s - base (only frac < 1 needs it)
+  const int *score = nullptr;   // score[a * (N + 1) + k]: scaled score of k letters a
+  const double *logp = nullptr; // logp[a * (N + 1) + k]: their log probability
+  const int *lo = nullptr, *hi = nullptr;
+  const size_t *start = nullptr;  // first entry of row n in `table`
+  double *table = nullptr;
+  int *cur_lo = nullptr, *cur_hi = nullptr;  // scores reached so far
+  int *new_lo = nullptr, *new_hi = nullptr;  // those of rows being rebuilt
+  LlrGroupPass pass = nullptr;
+
+  size_t row_size(int n) const { return static_cast<size_t>(hi[n] - lo[n] + 1 + kPad); }
+  double *cell(int n, int s) const { return table + start[n] + (s - lo[n]); }
+
+  // Last source column extended from row m, as the definition computes it from frac.
+  int top(int m) const {
+    const int lo_k = cur_lo[m] - base, hi_k = cur_hi[m] - base;
+    int t = static_cast<int>(hi_k - (hi_k - lo_k + 1) * (1 - frac));
+    if (t < lo_k) t = lo_k;
+    if (t > hi_k) t = hi_k;  // frac above 1: the columns past hi_k hold nothing
+    return t + base;
+  }
+
+  // Range of row n after letter a, from the rows below it.
+  void reach(int a, int n, int &nlo, int &nhi) const {
+    const int *s = score + static_cast<size_t>(a) * (N + 1);
+    nlo = cur_lo[n];
+    nhi = cur_hi[n];
+    for (int k = 1; k <= n; ++k) {
+      nlo = std::min(nlo, cur_lo[n - k] + s[k]);
+      nhi = std::max(nhi, cur_hi[n - k] + s[k]);
+    }
+  }
+
+  // Adds letter a to rows n0, n0 - 1, .., n0 - rows + 1, whose cells are at out[r] (laid out
+  // like row n0 - r and holding its previous values). Reads, from the table, the rows below n0,
+  // which must still hold the previous letter's values.
+  void add_letter(int a, int n0, int rows, double *const *out) const {
+    const int *s = score + static_cast<size_t>(a) * (N + 1);
+    const double *lp = logp + static_cast<size_t>(a) * (N + 1);
+    double *dst[kGroupRows];
+    double term[kGroupRows];
+    // Row m is read by the group's rows n > m with k = n - m; m descending is k ascending.
+    for (int m = n0 - 1; m >= 0; --m) {
+      const int active = std::min(rows, n0 - m);
+      const int first = cur_lo[m];
+      const int len = top(m) - first + 1;
+      for (int r = 0; r < active; ++r) {
+        const int n = n0 - r, k = n - m;
+        dst[r] = out[r] + (first + s[k] - lo[n]);
+        term[r] = lp[k];
+      }
+      pass(active, cell(m, first), len, dst, term);
+    }
+  }
+};
+
+// The definition's loose lower bound of all partial scores, which fixes its column origin.
+int loose_low(int alength, int N, const int *score) {
+  int *low = alloc_or_stop<int>(static_cast<size_t>(N) + 1);
+  for (int n = 0; n <= N; ++n) low[n] = 0;
+  for (int a = 0; a < alength; ++a) {
+    const int *s = score + static_cast<size_t>(a) * (N + 1);
+    for (int k = 1; k <= N; ++k)
+      for (int m = 1; m <= k; ++m) low[k] = std::min(low[k], low[k - m] + s[m]);
+  }
+  int result = low[0];
+  for (int n = 1; n <= N; ++n) result = std::min(result, low[n]);
+  std::free(low);
+  return result;
+}
+
+int thread_count(const LlrFastOptions &options, int N, int alength) {
+  int threads = options.threads;
+#ifdef _OPENMP
+  if (threads <= 0) threads = omp_get_max_threads();
+#else
+  threads = 1;
+#endif
+  // Rows of middle letters are the shared work; a small table is not worth waking threads.
+  if (alength < 3) threads = 1;
+  threads = std::min(threads, std::max(1, N / kMinRowsPerThread));
+  return std::max(threads, 1);
+}
+
+// Letters 1 .. alength - 2: every row n >= 1 gains the new letter. New rows go to a second
+// table, so all rows are independent: groups of rows are dealt out to the threads, the costly
+// top rows first, with one barrier per letter; then the tables swap. The table's exact sizing
+// keeps the second one small.
+void middle_letters(Work &w, double *other, int threads) {
+  if (w.alength < 3) return;
+  const int N = w.N;
+  const int groups = (N + kGroupRows - 1) / kGroupRows;  // rows N .. 1, from the top
+  std::memcpy(other + w.start[0], w.table + w.start[0], w.row_size(0) * sizeof(double));
+#ifndef _OPENMP
+  (void)threads;
+#endif
+  LLR_OMP(omp parallel num_threads(threads))
+  {
+    for (int a = 1; a <= w.alength - 2; ++a) {
+      LLR_OMP(omp for schedule(dynamic, 1))
+      for (int g = 0; g < groups; ++g) {
+        const int n0 = N - g * kGroupRows;
+        const int rows = std::min(kGroupRows, n0);
+        double *out[kGroupRows];
+        for (int r = 0; r < rows; ++r) {
+          const int n = n0 - r;
+          out[r] = other + w.start[n];
+          std::memcpy(out[r], w.table + w.start[n], w.row_size(n) * sizeof(double));
+          w.reach(a, n, w.new_lo[n], w.new_hi[n]);
+        }
+        w.add_letter(a, n0, rows, out);
+      }
+      LLR_OMP(omp single)
+      {
+        std::swap(w.table, other);
+        for (int n = 1; n <= N; ++n) {
+          w.cur_lo[n] = w.new_lo[n];
+          w.cur_hi[n] = w.new_hi[n];
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+
+bool llr_path_supported(LlrPath path) {
+  switch (path) {
+    case LlrPath::Auto:
+    case LlrPath::Portable: return true;
+    case LlrPath::Avx2: return llr_group_pass_avx2() != nullptr && cpu_has_avx2();
+  }
+  return false;
+}
+
+LlrPath llr_path_chosen() {
+  return llr_path_supported(LlrPath::Avx2) ? LlrPath::Avx2 : LlrPath::Portable;
+}
+
+LlrGroupPass llr_group_pass_portable() { return group_pass_portable; }
+
+double *llr_distr_fast(int alength, double *background, int N, int desired_range, double frac,
+                       double *alpha, int *offset, int *range, const LlrFastOptions &options) {
+  // Without two letters and an observation no scale can be formed; the definition says what
+  // happens then.
+  if (alength < 2 || N < 1)
+    return llr_distr_plain(alength, background, N, desired_range, frac, alpha, offset, range);
+
+  double sum = 0;
+  for (int a = 0; a < alength; ++a) sum += 1e-200 + background[a];
+  for (int a = 0; a < alength; ++a) background[a] = (1e-200 + background[a]) / sum;
+
+  double logNfact = 0;
+  for (int i = 2; i <= N; ++i) logNfact += std::log(static_cast<double>(i));
+
+  double p_min = 1.0;
+  for (int a = 0; a < alength; ++a)
+    if (background[a] < p_min) p_min = background[a];
+  const int max_score = round_half_away(-N * std::log(p_min));
+  *alpha = static_cast<double>(desired_range) / (max_score - 0);
+
+  const size_t cols = static_cast<size_t>(N) + 1;
+  int *score = alloc_or_stop<int>(alength * cols);
+  double *logp = alloc_or_stop<double>(alength * cols);
+  for (int a = 0; a < alength; ++a) {
+    int *s = score + a * cols;
+    double *lp = logp + a * cols;
+    const double p = background[a];
+    const double lp_a = std::log(1e-200 + p);
+    s[0] = 0;
+    lp[0] = 0;
+    for (int k = 1; k <= N; ++k) {
+      s[k] = round_half_away((*alpha * k) * std::log(k / (N * p)));
+      lp[k] = lp[k - 1] + lp_a - std::log(static_cast<double>(k));
+    }
+  }
+
+  Work w;
+  w.alength = alength;
+  w.N = N;
+  w.frac = frac;
+  w.base = frac == 1.0 ? 0 : loose_low(alength, N, score) - 1;
+  w.score = score;
+  w.logp = logp;
+  w.cur_lo = alloc_or_stop<int>(cols);
+  w.cur_hi = alloc_or_stop<int>(cols);
+  w.new_lo = alloc_or_stop<int>(cols);
+  w.new_hi = alloc_or_stop<int>(cols);
+
+  // The scores each row reaches: rows below N after letter alength - 2, row N after the last.
+  for (int n = 0; n <= N; ++n) w.cur_lo[n] = w.cur_hi[n] = score[n];
+  for (int a = 1; a < alength; ++a)
+    for (int n = N; n >= (a == alength - 1 ? N : 1); --n) w.reach(a, n, w.cur_lo[n], w.cur_hi[n]);
+  int *lo = alloc_or_stop<int>(cols);
+  int *hi = alloc_or_stop<int>(cols);
+  size_t *start = alloc_or_stop<size_t>(cols);
+  size_t total = 0;
+  for (int n = 0; n <= N; ++n) {
+    lo[n] = w.cur_lo[n];
+    hi[n] = w.cur_hi[n];
+    start[n] = total;
+    total += static_cast<size_t>(hi[n] - lo[n] + 1 + kPad);
+  }
+  w.lo = lo;
+  w.hi = hi;
+  w.start = start;
+  double *tables[2] = {alloc_or_stop<double>(total), nullptr};
+  w.table = tables[0];
+  std::fill(w.table, w.table + total, LOG_ZERO);
+
+  LlrPath path = options.path == LlrPath::Auto ? llr_path_chosen() : options.path;
+  if (!llr_path_supported(path)) path = LlrPath::Portable;
+  w.pass = path == LlrPath::Avx2 ? llr_group_pass_avx2() : llr_group_pass_portable();
+
+  for (int n = 0; n <= N; ++n) {
+    *w.cell(n, score[n]) = logp[n] + logNfact;
+    w.cur_lo[n] = w.cur_hi[n] = score[n];
+  }
+  if (alength > 2) {
+    tables[1] = alloc_or_stop<double>(total);
+    middle_letters(w, tables[1], thread_count(options, N, alength));
+  }
+  // The last letter is needed in row N only, which can be updated in place.
+  {
+    const int a = alength - 1;
+    double *row = w.table + w.start[N];
+    int nlo, nhi;
+    w.reach(a, N, nlo, nhi);
+    w.add_letter(a, N, 1, &row);
+    w.cur_lo[N] = nlo;
+    w.cur_hi[N] = nhi;
+  }
+
+  *range = w.cur_hi[N] - w.cur_lo[N];
+  *offset = w.cur_lo[N];
+  double *prob = nullptr;
+  Resize(prob, static_cast<long>(*range) + 2, "prob", "*range+2", "double");
+  std::memcpy(prob, w.cell(N, w.cur_lo[N]), (static_cast<size_t>(*range) + 1) * sizeof(double));
+
+  std::free(score);
+  std::free(logp);
+  std::free(w.cur_lo);
+  std::free(w.cur_hi);
+  std::free(w.new_lo);
+  std::free(w.new_hi);
+  std::free(lo);
+  std::free(hi);
+  std::free(start);
+  std::free(tables[0]);
+  std::free(tables[1]);
+  return prob;
+}

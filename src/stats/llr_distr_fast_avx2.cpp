@@ -1,0 +1,104 @@
+// The AVX2 inner loop of the fast column LLR distribution. Only functions marked with the
+// AVX2 target use the wider instructions, so the rest of the program runs on any x86-64; FMA
+// is never enabled, so every product and sum is rounded on its own as in log_sum.
+#include "stats/llr_distr_fast.h"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+
+#include <immintrin.h>
+
+#include <cmath>
+
+#include "stats/log_tables.h"
+
+#define LLR_AVX2 __attribute__((target("avx2")))
+
+namespace {
+
+// Four interpolating look-ups: table[i] + (table[i + 1] - table[i]) * (x - i) for i = x
+// truncated, as exp_lookup and log_lookup compute them. The two neighbours of a lane come in one
+// 16-byte load (gathers are slow on this hardware); the indices go through memory, which costs
+// fewer vector operations than extracting them lane by lane.
+LLR_AVX2 inline __m256d lookup4(const double *table, __m256d x) {
+  alignas(16) int i[4];
+  _mm_store_si128(reinterpret_cast<__m128i *>(i), _mm256_cvttpd_epi32(x));
+  // x - i, with i = x truncated to an integer, which vroundpd gives exactly.
+  const __m256d frac = _mm256_sub_pd(x, _mm256_round_pd(x, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
+  const __m128d p0 = _mm_loadu_pd(table + i[0]);
+  const __m128d p1 = _mm_loadu_pd(table + i[1]);
+  const __m128d p2 = _mm_loadu_pd(table + i[2]);
+  const __m128d p3 = _mm_loadu_pd(table + i[3]);
+  const __m256d even = _mm256_insertf128_pd(_mm256_castpd128_pd256(p0), p2, 1);
+  const __m256d odd = _mm256_insertf128_pd(_mm256_castpd128_pd256(p1), p3, 1);
+  const __m256d value = _mm256_unpacklo_pd(even, odd);  // table[i] of lanes 0, 1, 2, 3
+  const __m256d next = _mm256_unpackhi_pd(even, odd);   // table[i + 1]
+  return _mm256_add_pd(_mm256_mul_pd(_mm256_sub_pd(next, value), frac), value);
+}
+
+// log_sum(acc, s + logp[r]) for the R rows, stage by stage, so that the R independent chains
+// sit side by side in the instruction stream and their latencies overlap. The results are the
+// scalar code's bits:
+// - a source cell that the scalar code skips (at or below LOG_ZERO, or past `len`) becomes -inf,
+//   whose term loses to any cell value and leaves it unchanged;
+// - maxpd and minpd pick hi and lo exactly as the comparison a > b does;
+// - the test lo <= LOG_ZERO can be left out: then either hi - lo > 64 as well, or hi - lo is
+//   below the spacing of doubles near -1e100, so hi = lo and adding log 2 leaves it unchanged.
+template <int R>
+LLR_AVX2 void group_pass(const double *src, int len, double *const *dst, const double *logp) {
+  double *d[R];
+  for (int r = 0; r < R; ++r) d[r] = dst[r];
+  const __m256i lanes = _mm256_set_epi64x(3, 2, 1, 0);
+  const __m256d minus_inf = _mm256_set1_pd(-HUGE_VAL);
+  for (int i = 0; i < len; i += 4) {
+    __m256d s = _mm256_loadu_pd(src + i);
+    __m256d skip = _mm256_cmp_pd(s, _mm256_set1_pd(LOG_ZERO), _CMP_NGT_UQ);
+    if (len - i < 4)
+      skip = _mm256_or_pd(skip, _mm256_castsi256_pd(
+                                    _mm256_cmpgt_epi64(lanes, _mm256_set1_epi64x(len - i - 1))));
+    s = _mm256_blendv_pd(s, minus_inf, skip);
+    __m256d hi[R], keep_hi[R], t[R];
+    for (int r = 0; r < R; ++r) {
+      const __m256d a = _mm256_loadu_pd(d[r] + i);
+      const __m256d b = _mm256_add_pd(s, _mm256_broadcast_sd(logp + r));
+      hi[r] = _mm256_max_pd(a, b);             // a > b ? a : b
+      const __m256d lo = _mm256_min_pd(b, a);  // b < a ? b : a
+      const __m256d gap = _mm256_sub_pd(hi[r], lo);
+      keep_hi[r] = _mm256_cmp_pd(gap, _mm256_set1_pd(64.0), _CMP_NLE_UQ);  // or not comparable
+      // (lo - hi) * -1000 is gap * 1000 exactly. Lanes that keep hi are clamped (minpd also
+      // turns NaN into 64000), so every index stays inside the tables.
+      t[r] = _mm256_min_pd(_mm256_mul_pd(gap, _mm256_set1_pd(1000.0)), _mm256_set1_pd(64000.0));
+    }
+    for (int r = 0; r < R; ++r) {
+      const __m256d e = lookup4(exp_table, t[r]);
+      t[r] = _mm256_mul_pd(_mm256_add_pd(_mm256_set1_pd(1.0), e), _mm256_set1_pd(100000.0));
+    }
+    for (int r = 0; r < R; ++r) {
+      const __m256d l = lookup4(log_table, t[r]);
+      _mm256_storeu_pd(d[r] + i, _mm256_blendv_pd(_mm256_add_pd(l, hi[r]), hi[r], keep_hi[r]));
+    }
+  }
+}
+
+LLR_AVX2 void group_pass_avx2(int rows, const double *src, int len, double *const *dst,
+                              const double *logp) {
+  switch (rows) {
+    case 1: group_pass<1>(src, len, dst, logp); break;
+    case 2: group_pass<2>(src, len, dst, logp); break;
+    case 3: group_pass<3>(src, len, dst, logp); break;
+    case 4: group_pass<4>(src, len, dst, logp); break;
+    case 5: group_pass<5>(src, len, dst, logp); break;
+    case 6: group_pass<6>(src, len, dst, logp); break;
+    case 7: group_pass<7>(src, len, dst, logp); break;
+    default: group_pass<8>(src, len, dst, logp); break;
+  }
+}
+
+}  // namespace
+
+LlrGroupPass llr_group_pass_avx2() { return group_pass_avx2; }
+
+#else
+
+LlrGroupPass llr_group_pass_avx2() { return nullptr; }
+
+#endif
