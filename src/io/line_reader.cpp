@@ -12,7 +12,11 @@
 #include "io/diagnostics.h"
 
 namespace {
-constexpr size_t kChunk = size_t{1} << 20;  // bytes asked of each read
+// Bytes asked of each read. Small enough that the buffer stays in the processor cache: reads
+// of a megabyte ran several times slower than the line scan itself. zlib reads a plain file
+// straight into our buffer only for requests of at least twice its own buffer, kZlibBuffer.
+constexpr size_t kChunk = size_t{1} << 16;
+constexpr unsigned kZlibBuffer = 1u << 15;
 }
 
 LineReader::LineReader(const char *path) : path_(path) {
@@ -28,7 +32,7 @@ LineReader::LineReader(const char *path) : path_(path) {
     close(fd);
     file_error(path, 0, "cannot open file: out of memory");
   }
-  gzbuffer(gz, 1 << 16);
+  gzbuffer(gz, kZlibBuffer);
   gz_ = gz;
   capacity_ = 2 * kChunk;
   buffer_ = static_cast<char *>(std::malloc(capacity_));
