@@ -90,7 +90,7 @@ struct Work {
   const size_t *start = nullptr;  // first entry of row n in `table`
   double *table = nullptr;
   int *cur_lo = nullptr, *cur_hi = nullptr;  // scores reached so far
-  int *new_lo = nullptr, *new_hi = nullptr;  // those of rows being rebuilt
+  int *new_lo = nullptr, *new_hi = nullptr;  // spare arrays for them
   LlrGroupPass pass = nullptr;
 
   size_t row_size(int n) const { return static_cast<size_t>(hi[n] - lo[n] + 1 + kPad); }
@@ -167,21 +167,32 @@ int thread_count(const LlrFastOptions &options, int N, int alength) {
   return std::max(threads, 1);
 }
 
-// Letters 1 .. alength - 2: every row n >= 1 gains the new letter. New rows go to a second
-// table, so all rows are independent: groups of rows are dealt out to the threads, the costly
-// top rows first, with one barrier per letter; then the tables swap. The table's exact sizing
-// keeps the second one small.
+// Letters 1 .. alength - 2: every row n >= 1 gains the new letter. Letter a reads the table
+// and ranges of parity a - 1 and writes those of parity a, so all rows of a letter are
+// independent: groups of rows are dealt out to the threads, the costly top rows first, and the
+// only wait is the barrier that ends each letter. The exact sizing keeps the second table
+// small. On return `w` holds the table and ranges after the last of these letters.
 void middle_letters(Work &w, double *other, int threads) {
   if (w.alength < 3) return;
   const int N = w.N;
   const int groups = (N + kGroupRows - 1) / kGroupRows;  // rows N .. 1, from the top
+  double *const table[2] = {w.table, other};
+  int *const lo[2] = {w.cur_lo, w.new_lo}, *const hi[2] = {w.cur_hi, w.new_hi};
   std::memcpy(other + w.start[0], w.table + w.start[0], w.row_size(0) * sizeof(double));
+  lo[1][0] = lo[0][0];  // row 0 never changes
+  hi[1][0] = hi[0][0];
 #ifndef _OPENMP
   (void)threads;
 #endif
   LLR_OMP(omp parallel num_threads(threads))
   {
     for (int a = 1; a <= w.alength - 2; ++a) {
+      Work v = w;
+      v.table = table[(a - 1) & 1];
+      v.cur_lo = lo[(a - 1) & 1];
+      v.cur_hi = hi[(a - 1) & 1];
+      double *const out_table = table[a & 1];
+      int *const out_lo = lo[a & 1], *const out_hi = hi[a & 1];
       LLR_OMP(omp for schedule(dynamic, 1))
       for (int g = 0; g < groups; ++g) {
         const int n0 = N - g * kGroupRows;
@@ -189,22 +200,18 @@ void middle_letters(Work &w, double *other, int threads) {
         double *out[kGroupRows];
         for (int r = 0; r < rows; ++r) {
           const int n = n0 - r;
-          out[r] = other + w.start[n];
-          std::memcpy(out[r], w.table + w.start[n], w.row_size(n) * sizeof(double));
-          w.reach(a, n, w.new_lo[n], w.new_hi[n]);
+          out[r] = out_table + v.start[n];
+          std::memcpy(out[r], v.table + v.start[n], v.row_size(n) * sizeof(double));
+          v.reach(a, n, out_lo[n], out_hi[n]);
         }
-        w.add_letter(a, n0, rows, out);
-      }
-      LLR_OMP(omp single)
-      {
-        std::swap(w.table, other);
-        for (int n = 1; n <= N; ++n) {
-          w.cur_lo[n] = w.new_lo[n];
-          w.cur_hi[n] = w.new_hi[n];
-        }
+        v.add_letter(a, n0, rows, out);
       }
     }
   }
+  const int last = (w.alength - 2) & 1;
+  w.table = table[last];
+  w.cur_lo = lo[last];
+  w.cur_hi = hi[last];
 }
 
 }  // namespace
@@ -267,10 +274,11 @@ double *llr_distr_fast(int alength, double *background, int N, int desired_range
   w.base = frac == 1.0 ? 0 : loose_low(alength, N, score) - 1;
   w.score = score;
   w.logp = logp;
-  w.cur_lo = alloc_or_stop<int>(cols);
-  w.cur_hi = alloc_or_stop<int>(cols);
-  w.new_lo = alloc_or_stop<int>(cols);
-  w.new_hi = alloc_or_stop<int>(cols);
+  int *ranges = alloc_or_stop<int>(4 * cols);
+  w.cur_lo = ranges;
+  w.cur_hi = ranges + cols;
+  w.new_lo = ranges + 2 * cols;
+  w.new_hi = ranges + 3 * cols;
 
   // The scores each row reaches: rows below N after letter alength - 2, row N after the last.
   for (int n = 0; n <= N; ++n) w.cur_lo[n] = w.cur_hi[n] = score[n];
@@ -324,10 +332,7 @@ double *llr_distr_fast(int alength, double *background, int N, int desired_range
 
   std::free(score);
   std::free(logp);
-  std::free(w.cur_lo);
-  std::free(w.cur_hi);
-  std::free(w.new_lo);
-  std::free(w.new_hi);
+  std::free(ranges);
   std::free(lo);
   std::free(hi);
   std::free(start);
