@@ -12,9 +12,12 @@
 #include "stats/llr_distr_fast.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
+#include <vector>
 
 #include "stats/llr_distr.h"
 #include "stats/log_tables.h"
@@ -85,6 +88,7 @@ struct Work {
   double frac = 1.0;
   int base = 0;  // the definition's column of score s is s - base (only frac < 1 needs it)
   const int *score = nullptr;   // score[a * (N + 1) + k]: scaled score of k letters a
+  const int *reversed = nullptr;  // reversed[a * (N + 1) + k] = score[a * (N + 1) + N - k]
   const double *logp = nullptr; // logp[a * (N + 1) + k]: their log probability
   const int *lo = nullptr, *hi = nullptr;
   const size_t *start = nullptr;  // first entry of row n in `table`
@@ -105,15 +109,17 @@ struct Work {
     return t + base;
   }
 
-  // Range of row n after letter a, from the rows below it.
+  // Range of row n after letter a, from the rows m = n - k below it. The scores run backwards
+  // (reversed[a][N - k] = score[a][k]) so that the loop over m reads forwards and vectorises.
   void reach(int a, int n, int &nlo, int &nhi) const {
-    const int *s = score + static_cast<size_t>(a) * (N + 1);
-    nlo = cur_lo[n];
-    nhi = cur_hi[n];
-    for (int k = 1; k <= n; ++k) {
-      nlo = std::min(nlo, cur_lo[n - k] + s[k]);
-      nhi = std::max(nhi, cur_hi[n - k] + s[k]);
+    const int *s = reversed + static_cast<size_t>(a) * (N + 1) + (N - n);  // s[m]: score of n - m
+    int low = cur_lo[n], high = cur_hi[n];
+    for (int m = 0; m < n; ++m) {
+      low = std::min(low, cur_lo[m] + s[m]);
+      high = std::max(high, cur_hi[m] + s[m]);
     }
+    nlo = low;
+    nhi = high;
   }
 
   // Adds letter a to rows n0, n0 - 1, .., n0 - rows + 1, whose cells are at out[r] (laid out
@@ -169,8 +175,8 @@ int thread_count(const LlrFastOptions &options, int N, int alength) {
 
 // Letters 1 .. alength - 2: every row n >= 1 gains the new letter. Letter a reads the table
 // and ranges of parity a - 1 and writes those of parity a, so all rows of a letter are
-// independent: groups of rows are dealt out to the threads, the costly top rows first, and the
-// only wait is the barrier that ends each letter. The exact sizing keeps the second table
+// independent: the threads take groups of rows in turn, the costly top rows first, and wait
+// for each other only at the end of each letter. The exact sizing keeps the second table
 // small. On return `w` holds the table and ranges after the last of these letters.
 void middle_letters(Work &w, double *other, int threads) {
   if (w.alength < 3) return;
@@ -181,6 +187,8 @@ void middle_letters(Work &w, double *other, int threads) {
   std::memcpy(other + w.start[0], w.table + w.start[0], w.row_size(0) * sizeof(double));
   lo[1][0] = lo[0][0];  // row 0 never changes
   hi[1][0] = hi[0][0];
+  // Per letter: groups handed out, groups finished.
+  std::vector<std::atomic<int>> taken(w.alength), done(w.alength);
 #ifndef _OPENMP
   (void)threads;
 #endif
@@ -193,8 +201,9 @@ void middle_letters(Work &w, double *other, int threads) {
       v.cur_hi = hi[(a - 1) & 1];
       double *const out_table = table[a & 1];
       int *const out_lo = lo[a & 1], *const out_hi = hi[a & 1];
-      LLR_OMP(omp for schedule(dynamic, 1))
-      for (int g = 0; g < groups; ++g) {
+      for (;;) {
+        const int g = taken[a].fetch_add(1, std::memory_order_relaxed);
+        if (g >= groups) break;
         const int n0 = N - g * kGroupRows;
         const int rows = std::min(kGroupRows, n0);
         double *out[kGroupRows];
@@ -205,7 +214,11 @@ void middle_letters(Work &w, double *other, int threads) {
           v.reach(a, n, out_lo[n], out_hi[n]);
         }
         v.add_letter(a, n0, rows, out);
+        done[a].fetch_add(1, std::memory_order_release);
       }
+      // Yielding rather than spinning lets a thread that shares its core with this one (on a
+      // busy machine) finish its rows sooner.
+      while (done[a].load(std::memory_order_acquire) < groups) std::this_thread::yield();
     }
   }
   const int last = (w.alength - 2) & 1;
@@ -273,6 +286,10 @@ double *llr_distr_fast(int alength, double *background, int N, int desired_range
   w.frac = frac;
   w.base = frac == 1.0 ? 0 : loose_low(alength, N, score) - 1;
   w.score = score;
+  int *reversed = alloc_or_stop<int>(alength * cols);
+  for (int a = 0; a < alength; ++a)
+    for (size_t k = 0; k < cols; ++k) reversed[a * cols + k] = score[a * cols + (cols - 1 - k)];
+  w.reversed = reversed;
   w.logp = logp;
   int *ranges = alloc_or_stop<int>(4 * cols);
   w.cur_lo = ranges;
@@ -331,6 +348,7 @@ double *llr_distr_fast(int alength, double *background, int N, int desired_range
   std::memcpy(prob, w.cell(N, w.cur_lo[N]), (static_cast<size_t>(*range) + 1) * sizeof(double));
 
   std::free(score);
+  std::free(reversed);
   std::free(logp);
   std::free(ranges);
   std::free(lo);
