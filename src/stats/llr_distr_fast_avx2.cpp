@@ -20,7 +20,7 @@ namespace {
 // 16-byte load (gathers are slow on this hardware); the indices go through memory, which costs
 // fewer vector operations than extracting them lane by lane.
 LLR_AVX2 inline __m256d lookup4(const double *table, __m256d x) {
-  alignas(16) int i[4];
+  alignas(16) unsigned i[4];  // 0 <= x <= 200000; unsigned needs no sign extension
   _mm_store_si128(reinterpret_cast<__m128i *>(i), _mm256_cvttpd_epi32(x));
   // x - i, with i = x truncated to an integer, which vroundpd gives exactly.
   const __m256d frac = _mm256_sub_pd(x, _mm256_round_pd(x, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
