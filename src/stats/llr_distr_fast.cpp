@@ -4,9 +4,9 @@
 //   the terms arrive with k ascending whatever the order of the columns, so the column loop is
 //   vectorised;
 // - within one letter, row n reads only rows below it, which must still hold the previous
-//   letter's values. New rows are built in spare buffers and copied back a block at a time, so
-//   the rows of a block are independent: several rows share each pass over a source row (which
-//   hides the latency of log_sum) and threads share the block's rows;
+//   letter's values. Each letter writes its rows to a second table, so the rows are
+//   independent: several rows share each pass over a source row (which hides the latency of
+//   log_sum) and threads share the rows;
 // - each row is stored over the scores that it can actually reach, not over the loose bounds
 //   of the definition, which only sized its table.
 #include "stats/llr_distr_fast.h"
@@ -32,9 +32,9 @@
 
 namespace {
 
-constexpr int kPad = 3;              // entries past a row's end that a pass may touch
-constexpr int kGroupRows = 8;  // destination rows that share a pass
-constexpr int kMinRowsPerThread = 64;
+constexpr int kPad = 3;                // entries past a row's end that a pass may touch
+constexpr int kGroupRows = 8;          // destination rows that share a pass
+constexpr int kMinRowsPerThread = 64;  // fewer rows are not worth another thread
 
 template <typename T>
 T *alloc_or_stop(size_t count) {
@@ -87,9 +87,9 @@ struct Work {
   int N = 0;
   double frac = 1.0;
   int base = 0;  // the definition's column of score s is s - base (only frac < 1 needs it)
-  const int *score = nullptr;   // score[a * (N + 1) + k]: scaled score of k letters a
-  const int *reversed = nullptr;  // reversed[a * (N + 1) + k] = score[a * (N + 1) + N - k]
-  const double *logp = nullptr; // logp[a * (N + 1) + k]: their log probability
+  const int *score = nullptr;      // score[a * (N + 1) + k]: scaled score of k letters a
+  const int *reversed = nullptr;   // reversed[a * (N + 1) + k] = score[a * (N + 1) + N - k]
+  const double *logp = nullptr;    // logp[a * (N + 1) + k]: their log probability
   const int *lo = nullptr, *hi = nullptr;
   const size_t *start = nullptr;  // first entry of row n in `table`
   double *table = nullptr;
@@ -123,8 +123,8 @@ struct Work {
   }
 
   // Adds letter a to rows n0, n0 - 1, .., n0 - rows + 1, whose cells are at out[r] (laid out
-  // like row n0 - r and holding its previous values). Reads, from the table, the rows below n0,
-  // which must still hold the previous letter's values.
+  // like row n0 - r and holding its previous values). Reads the rows below n0 from `table`,
+  // which must hold the previous letter's values.
   void add_letter(int a, int n0, int rows, double *const *out) const {
     const int *s = score + static_cast<size_t>(a) * (N + 1);
     const double *lp = logp + static_cast<size_t>(a) * (N + 1);

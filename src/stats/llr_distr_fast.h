@@ -26,7 +26,7 @@ double *llr_distr_fast(int alength, double *background, int N, int desired_range
                        double *alpha, int *offset, int *range,
                        const LlrFastOptions &options = LlrFastOptions());
 
-// Internal to the kernel: one pass of a group of `rows` destination rows (1 .. 4) over one
+// Internal to the kernel: one pass of a group of `rows` destination rows (1 .. 8) over one
 // source row. For i in 0 .. len - 1 where src[i] > LOG_ZERO, and each r < rows,
 // dst[r][i] = log_sum(dst[r][i], src[i] + logp[r]). src and every dst[r] may be read, and
 // dst[r] rewritten unchanged, up to 3 entries past len.
