@@ -5,7 +5,8 @@
 
 std::string format_motif_file(const std::vector<Model> &models, const Dataset &dataset) {
   std::string out = "VORL version 4\n\nALPHABET= ";
-  out += dataset.alphabet;
+  // alength bytes: a letter may be any byte but whitespace, a NUL included.
+  out.append(dataset.alphabet, static_cast<size_t>(dataset.alength));
   out += "\nBackground letter frequencies\n";
   for (int j = 0; j < dataset.alength; ++j) {
     out += dataset.alphabet[j];
