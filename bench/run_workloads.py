@@ -165,6 +165,7 @@ def main():
         fast, plain = build(fast_dir, False), build(plain_dir, True)
     files = generate(data, names)
 
+    load_before = os.getloadavg()[0]
     rows = []
     for name in names:
         seqs, motifs, sites = files[name]
@@ -193,7 +194,9 @@ def main():
         rows.append(row)
 
     print()
-    print("median of %d paired runs; memory is peak resident set size" % args.runs)
+    print("median of %d paired runs; memory is peak resident set size; load average %.2f before, "
+          "%.2f after (other work on the machine slows both builds)" % (args.runs, load_before,
+                                                                       os.getloadavg()[0]))
     print("%-13s %9s %9s %7s %11s %11s %8s %10s" % ("workload", "fast s", "plain s", "speedup",
                                                    "fast MiB", "plain MiB", "memory", "identical"))
     for r in rows:
