@@ -1,0 +1,57 @@
+// The sequence file reader on arbitrary bytes. A plain (not gzip) input is also split into
+// lines here, independently, and the lengths the reader kept must match.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "driver/run.h"
+#include "harness.h"
+#include "io/read_seqs.h"
+
+namespace {
+
+// Lengths of the sequence lines of plain text: every non-empty line not starting with '>'.
+std::vector<int64_t> expected_lengths(const uint8_t *data, size_t size) {
+  std::vector<int64_t> lengths;
+  size_t start = 0;
+  while (start < size) {
+    size_t stop = start;
+    while (stop < size && data[stop] != '\n') ++stop;
+    if (stop > start && data[start] != '>') lengths.push_back(static_cast<int64_t>(stop - start));
+    start = stop + 1;
+  }
+  return lengths;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
+  silence_stdout();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  const std::string path = write_scratch("sequences", data, size);
+  Dataset dataset;
+  std::vector<Model> models;
+  ThrowingStops stops;
+  try {
+    read_seqs(path.c_str(), dataset);
+  } catch (const HarnessStop &) {
+    release_records(dataset, models);
+    return 0;
+  }
+  // zlib reads a file that does not start with the gzip magic byte unchanged.
+  if (size == 0 || data[0] != 0x1f) {
+    const std::vector<int64_t> expected = expected_lengths(data, size);
+    if (static_cast<size_t>(dataset.nseqs) != expected.size())
+      harness_fault("read %d sequences, the input has %zu", dataset.nseqs, expected.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+      if (dataset.seqs[i]->length != expected[i])
+        harness_fault("sequence %zu has length %lld, the input line has %lld", i + 1,
+                      static_cast<long long>(dataset.seqs[i]->length),
+                      static_cast<long long>(expected[i]));
+  }
+  release_records(dataset, models);
+  return 0;
+}

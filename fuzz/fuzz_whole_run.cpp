@@ -1,0 +1,143 @@
+// A whole run on small inputs. The input is the sequence file, the motif file and the site file
+// joined by the separator "\n===\n" (a missing part is an empty file). Inputs the three readers
+// accept then go through run_motifsig, which must not stop (but for an empty sequence set with
+// sites, which stops by design and is skipped), and the output file it writes must read back as
+// a motif file with the same alphabet and motif widths.
+//
+// Size caps: inputs over 4 KB are skipped, and so are inputs whose statistics would be slow:
+// building the column distribution of one site count costs about alength * nsites^2 steps of
+// up to a few hundred grid points; the cap keeps one run under about half a second.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "driver/run.h"
+#include "harness.h"
+#include "io/read_m_seqs.h"
+#include "io/read_seqs.h"
+#include "io/readmodel.h"
+#include "stats/llr_pvalue.h"
+
+namespace {
+
+constexpr size_t kMaxInput = 4096;
+constexpr int64_t kMaxDistrWork = 1 << 16;  // sum of alength * nsites^2 over the site counts
+constexpr char kSeparator[] = "\n===\n";
+constexpr size_t kSeparatorLength = sizeof kSeparator - 1;
+
+struct Part {
+  const uint8_t *data;
+  size_t size;
+};
+
+// Splits off the bytes before the next separator (all that is left when there is none).
+Part next_part(const uint8_t *&data, size_t &size) {
+  const void *found = memmem(data, size, kSeparator, kSeparatorLength);
+  Part part{data, found ? static_cast<size_t>(static_cast<const uint8_t *>(found) - data) : size};
+  const size_t used = found ? part.size + kSeparatorLength : size;
+  data += used;
+  size -= used;
+  return part;
+}
+
+// What the output file must give back when it is read as a motif file.
+struct Shape {
+  std::string alphabet;
+  std::vector<int> widths;
+};
+
+Shape shape_of(const Dataset &dataset, const std::vector<Model> &models) {
+  Shape shape{std::string(dataset.alphabet, static_cast<size_t>(dataset.alength)), {}};
+  for (const Model &model : models) shape.widths.push_back(model.w);
+  return shape;
+}
+
+// An empty sequence set with sites stops the run at the length cache, with its allocation
+// message, by design. The run would leave its records unreleased, so such inputs stop here.
+bool stops_by_design(const Dataset &dataset, const std::vector<Model> &models) {
+  if (dataset.nseqs > 0) return false;
+  for (const Model &model : models)
+    if (model.nsites > 0) return true;
+  return false;
+}
+
+// True when every column distribution the run would build is cheap enough.
+bool statistics_are_small(const Dataset &dataset, const std::vector<Model> &models) {
+  if (dataset.alength < 2) return true;
+  std::vector<int> counts;
+  int64_t work = 0;
+  for (const Model &model : models) {
+    if (model.w == 0 || model.nsites < 2) continue;
+    bool seen = false;
+    for (int n : counts) seen = seen || n == model.nsites;
+    if (seen) continue;
+    counts.push_back(model.nsites);
+    work += int64_t{dataset.alength} * model.nsites * model.nsites;
+    if (work > kMaxDistrWork) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
+  silence_stdout();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  if (size > kMaxInput) return -1;
+  const Part seqs = next_part(data, size);
+  const Part motifs = next_part(data, size);
+  const Part sites = next_part(data, size);
+  const std::string seqs_path = write_scratch("sequences", seqs.data, seqs.size);
+  const std::string motifs_path = write_scratch("motifs", motifs.data, motifs.size);
+  const std::string sites_path = write_scratch("sites", sites.data, sites.size);
+  const std::string output_path = scratch_path("output");
+  ThrowingStops stops;
+
+  // The readers first, on records the harness owns, so that a stop leaks nothing.
+  Dataset dataset;
+  std::vector<Model> models;
+  try {
+    read_seqs(seqs_path.c_str(), dataset);
+    readmodel(motifs_path.c_str(), models, dataset);
+    read_m_seqs(sites_path.c_str(), models);
+  } catch (const HarnessStop &) {
+    release_records(dataset, models);
+    freestuff();
+    return 0;
+  }
+  const bool small = statistics_are_small(dataset, models);
+  const bool skip = stops_by_design(dataset, models);
+  const Shape expected = shape_of(dataset, models);
+  release_records(dataset, models);
+  if (!small) return -1;
+  if (skip) return 0;
+
+  try {
+    run_motifsig(RunFiles{seqs_path.c_str(), motifs_path.c_str(), sites_path.c_str(), output_path.c_str()});
+  } catch (const HarnessStop &stop) {
+    harness_fault("the run stopped with status %d after its readers had accepted the input", stop.status);
+  }
+  static const char *const kFiles[] = {"sequences", "motifs", "sites", "output"};
+  const std::string stray = unexpected_scratch_files(kFiles, 4);
+  if (!stray.empty()) harness_fault("the run left %s beside its output", stray.c_str());
+
+  try {
+    readmodel(output_path.c_str(), models, dataset);
+  } catch (const HarnessStop &) {
+    harness_fault("the output file does not read back as a motif file");
+  }
+  const Shape got = shape_of(dataset, models);
+  if (got.alphabet != expected.alphabet)
+    harness_fault("the output alphabet has %zu letters, the input's %zu", got.alphabet.size(),
+                  expected.alphabet.size());
+  if (got.widths != expected.widths)
+    harness_fault("the output has %zu motifs, the input %zu (or their widths differ)",
+                  got.widths.size(), expected.widths.size());
+  release_records(dataset, models);
+  return 0;
+}
