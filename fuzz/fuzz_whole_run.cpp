@@ -1,7 +1,7 @@
 // A whole run on small inputs. The input is the sequence file, the motif file and the site file
 // joined by the separator "\n===\n" (a missing part is an empty file). Inputs the three readers
 // accept then go through run_motifsig, which must not stop (but for an empty sequence set with
-// sites, which stops by design and is skipped), and the output file it writes must read back as
+// sites, which stops on purpose and is skipped), and the output file it writes must read back as
 // a motif file with the same alphabet and motif widths.
 //
 // Size caps: inputs over 4 KB are skipped, and so are inputs whose statistics would be slow:
@@ -55,8 +55,8 @@ Shape shape_of(const Dataset &dataset, const std::vector<Model> &models) {
 }
 
 // An empty sequence set with sites stops the run at the length cache, with its allocation
-// message, by design. The run would leave its records unreleased, so such inputs stop here.
-bool stops_by_design(const Dataset &dataset, const std::vector<Model> &models) {
+// message, on purpose. The run would leave its records unreleased, so such inputs stop here.
+bool stops_on_purpose(const Dataset &dataset, const std::vector<Model> &models) {
   if (dataset.nseqs > 0) return false;
   for (const Model &model : models)
     if (model.nsites > 0) return true;
@@ -111,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     return 0;
   }
   const bool small = statistics_are_small(dataset, models);
-  const bool skip = stops_by_design(dataset, models);
+  const bool skip = stops_on_purpose(dataset, models);
   const Shape expected = shape_of(dataset, models);
   release_records(dataset, models);
   if (!small) return -1;
