@@ -83,6 +83,13 @@ TEST(Writer, NoMotifsGivesHeaderAlphabetAndBackgroundOnly) {
             "VORL version 4\n\nALPHABET= AC\nBackground letter frequencies\nA 0.5 C 0.5 \n\n");
 }
 
+TEST(Writer, AlphabetLineHoldsEveryLetterEvenANulByte) {
+  Records r("AC", {0.5, 0.5});
+  r.dataset.alphabet[0] = '\0';
+  const std::string text = format_motif_file(r.models, r.dataset);
+  EXPECT_EQ(text.substr(0, 28), std::string("VORL version 4\n\nALPHABET= \0C\n", 28));
+}
+
 TEST(NumberText, GeneralNotationWithSixSignificantDigits) {
   EXPECT_EQ(general(0.25), "0.25");
   EXPECT_EQ(general(1.0 / 3), "0.333333");

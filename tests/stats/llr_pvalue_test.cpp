@@ -209,3 +209,13 @@ TEST_F(LlrPvalue, MatchesTheExactLatticeTailAtEveryScoreWithProbability) {
   }
   std::printf("largest |ln p - ln exact lattice p|: %.3g\n", worst);
 }
+
+TEST_F(LlrPvalue, HugeBackgroundFrequenciesKeepEveryLetterOnTheGrid) {
+  // Beside 1e300 the 1e-200 floor of the zero letter would vanish when rescaled.
+  std::vector<double> huge = {0.0, 1e300, 1e300};
+  const double p = get_llr_pv(3.0, 5.0, 1, 200, 1.0, 3, huge.data());
+  EXPECT_TRUE(std::isfinite(p));
+  EXPECT_LE(p, 0.0);
+  EXPECT_GT(huge[0], 0.0);
+  EXPECT_NEAR(huge[1], 0.5, 1e-15);
+}
