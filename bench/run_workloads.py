@@ -77,7 +77,7 @@ def write_sites(path, rng, letters, widths, counts, nseqs):
         out.write("\n".join(rows) + "\n")
 
 
-def workload_specs(rng):
+def workload_definitions(rng):
     many_n = rng.sample(range(50, 1201), 40)
     return {
         # name: (letters, background, sequences, length range, motif widths, site counts)
@@ -95,10 +95,10 @@ def workload_specs(rng):
 
 def generate(work, names):
     rng = random.Random(SEED)
-    specs = workload_specs(rng)
+    workloads = workload_definitions(rng)
     files = {}
-    for name in specs:
-        letters, background, nseqs, (lo, hi), widths, counts = specs[name]
+    for name in workloads:
+        letters, background, nseqs, (lo, hi), widths, counts = workloads[name]
         wrng = random.Random("%d-%s" % (SEED, name))  # each workload its own fixed stream
         paths = [os.path.join(work, "%s.%s" % (name, ext)) for ext in ("seqs", "motifs", "sites")]
         files[name] = paths

@@ -1,9 +1,12 @@
 #include "stats/alignment_count.h"
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <vector>
 
 #include "stats/resize.h"
 
@@ -27,6 +30,21 @@ double log_series_scaled(int n, double x) {
   }
   return std::log(sum) + largest;
 }
+// The order int_compare gives (sorted ints are the same array whichever algorithm sorts them).
+// Sequence lengths usually span a narrow range, where counting them is much faster.
+void sort_longest_first(int *values, int n) {
+  int largest = 0;
+  for (int i = 0; i < n; ++i) largest = std::max(largest, values[i]);
+  if (largest > 4 * n + 1024) {
+    std::sort(values, values + n, std::greater<int>());
+    return;
+  }
+  std::vector<int> count(static_cast<size_t>(largest) + 1, 0);
+  for (int i = 0; i < n; ++i) ++count[values[i]];
+  int at = 0;
+  for (int value = largest; value >= 0; --value)
+    for (int c = count[value]; c > 0; --c) values[at++] = value;
+}
 }  // namespace
 
 int int_compare(const void *a, const void *b) {
@@ -49,7 +67,7 @@ double get_log_nalign(MOTYPE mtype, int w, int N, int two_strands, const Dataset
   if (len == nullptr) {
     Resize(len, n, "len", "nseqs", "int");
     for (int i = 0; i < n; ++i) len[i] = static_cast<int>(dataset.seqs[i]->length);
-    std::qsort(len, static_cast<size_t>(n), sizeof(int), int_compare);
+    sort_longest_first(len, n);
   }
   if (mtype == Pooled) {
     // 64-bit: the pooled start positions of a large set overflow 32 bits.
