@@ -118,7 +118,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (skip) return 0;
 
   try {
-    run_motifsig(RunFiles{seqs_path.c_str(), motifs_path.c_str(), sites_path.c_str(), output_path.c_str()});
+    RunOptions options;
+    options.sequences = seqs_path;
+    options.motifs = motifs_path;
+    options.sites = sites_path;
+    options.output = output_path;
+    run_motifsig(options);
   } catch (const HarnessStop &stop) {
     harness_fault("the run stopped with status %d after its readers had accepted the input", stop.status);
   }

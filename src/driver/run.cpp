@@ -35,18 +35,18 @@ void release_records(Dataset &dataset, std::vector<Model> &models) {
   models.clear();
 }
 
-int run_motifsig(const RunFiles &files) {
+int run_motifsig(const RunOptions &options) {
   Dataset dataset;
   std::vector<Model> models;
   announce("reading original data file...");
-  read_seqs(files.sequences, dataset);
+  read_seqs(options.sequences.c_str(), dataset);
   announce("reading models...");
-  readmodel(files.motifs, models, dataset);
+  readmodel(options.motifs.c_str(), models, dataset);
   announce("reading motif sequences...");
-  read_m_seqs(files.sites, models);
+  read_m_seqs(options.sites.c_str(), models);
   announce("calculating evalues...");
   my_calc_evalue(models, dataset);
-  output(files.output, models, dataset);
+  output(options.output.c_str(), models, dataset);
   freestuff();
   release_records(dataset, models);
   return 0;

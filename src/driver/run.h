@@ -6,16 +6,11 @@
 
 #include "records/records.h"
 
-struct RunFiles {
-  const char *sequences;
-  const char *motifs;
-  const char *sites;
-  const char *output;
-};
+#include "driver/options.h"
 
 // Runs every step in order, announcing each on standard output. Returns 0; an error stops the
 // run from where it is found (stop_run).
-int run_motifsig(const RunFiles &files);
+int run_motifsig(const RunOptions &options);
 
 // Releases the arrays of the records (the records themselves are values).
 void release_records(Dataset &dataset, std::vector<Model> &models);

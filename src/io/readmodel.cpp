@@ -12,6 +12,21 @@
 
 namespace {
 
+// The id and alt name of the last "MOTIF id [alt]" line, for the matrix that follows it.
+struct MotifName {
+  std::string id;
+  std::string alt;
+};
+
+// Remembers the name a "MOTIF" line gives; any other line leaves `name` as it is.
+void note_motif_name(std::string_view line, MotifName &name) {
+  std::string_view rest = line, token;
+  if (!next_token(rest, token) || token != "MOTIF") return;
+  name = MotifName();
+  if (next_token(rest, token)) name.id = std::string(token);
+  if (next_token(rest, token)) name.alt = std::string(token);
+}
+
 // The next line of a block, which the file must still have.
 std::string_view block_line(LineReader &lines, const char *block) {
   std::string_view line;
@@ -68,7 +83,7 @@ void read_alphabet_block(LineReader &lines, std::string_view alphabet_line, Data
 }
 
 void read_matrix_block(LineReader &lines, std::string_view matrix_line, std::vector<Model> &models,
-                       const Dataset &dataset) {
+                       const Dataset &dataset, MotifName &name) {
   const long line_no = lines.line_number();
   const int motif = static_cast<int>(models.size()) + 1;
   if (dataset.alphabet == nullptr)
@@ -90,6 +105,9 @@ void read_matrix_block(LineReader &lines, std::string_view matrix_line, std::vec
   model.mtype = PerSequenceB;
   model.w = w;
   model.matrix = new double *[w]();
+  model.id = std::move(name.id);
+  model.alt = std::move(name.alt);
+  name = MotifName();
   models.push_back(model);
   const int32_t alength = dataset.alength;
   for (int32_t i = 0; i < w; ++i) {
@@ -111,12 +129,15 @@ void read_matrix_block(LineReader &lines, std::string_view matrix_line, std::vec
 void readmodel(const char *path, std::vector<Model> &models, Dataset &dataset) {
   LineReader lines(path);
   std::string_view line;
+  MotifName name;
   while (lines.next(line)) {
     if (line.empty()) continue;
     if (line.find("ALPHABET") != std::string_view::npos)
       read_alphabet_block(lines, line, dataset);
     else if (line.find("letter-probability matrix") != std::string_view::npos)
-      read_matrix_block(lines, line, models, dataset);
+      read_matrix_block(lines, line, models, dataset, name);
+    else
+      note_motif_name(line, name);
   }
   if (dataset.alphabet == nullptr) file_error(path, 0, "no ALPHABET line: the file gives no alphabet");
 }

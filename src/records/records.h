@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // How the sites of a motif may be distributed over the sequences.
 enum MOTYPE : int32_t {
@@ -39,4 +40,9 @@ struct Model {
   double info_content = 0;                       // bits, 14 significant digits
   double log_evalue = 0;                         // natural log of the E-value
   double llr = 0;                                // nats, sum of the rounded column LLRs
+  // Per column, for the reports: the rounded column LLR (nats) and its natural-log p-value.
+  double col_llr[MAX_MOTIF_WIDTH] = {};
+  double col_log_pvalue[MAX_MOTIF_WIDTH] = {};
+  std::string id;   // from the "MOTIF id alt" line before the matrix; empty when absent
+  std::string alt;
 };

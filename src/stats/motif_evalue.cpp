@@ -50,7 +50,10 @@ void calc_entropy(Model *model, Dataset *dataset) {
     }
     const double x = round_sig_digits(N * model->col_rel_entropy[i]);
     model->llr += x;
-    Slogp += get_llr_pv(x, N, 1, kDesiredRange, kFrac, A, dataset->background);
+    const double log_pvalue = get_llr_pv(x, N, 1, kDesiredRange, kFrac, A, dataset->background);
+    Slogp += log_pvalue;
+    model->col_llr[i] = x;
+    model->col_log_pvalue[i] = log_pvalue;
     model->col_rel_entropy[i] /= kLn2;
     IC += Hmax - H;
   }

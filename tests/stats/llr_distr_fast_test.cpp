@@ -223,7 +223,12 @@ class FastKernelRun : public LlrDistrFast {
     const std::string out = dir.path(name + ".out");
     const std::string seqs = dir.path(name + ".seqs"), motifs = dir.path(name + ".motifs"),
                       sites = dir.path(name + ".sites");
-    run_motifsig(RunFiles{seqs.c_str(), motifs.c_str(), sites.c_str(), out.c_str()});
+    RunOptions options;
+    options.sequences = seqs;
+    options.motifs = motifs;
+    options.sites = sites;
+    options.output = out;
+    run_motifsig(options);
     return read_file(out);
   }
 

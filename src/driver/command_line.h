@@ -1,0 +1,10 @@
+// The command line: options first, then the four file names; anything after the fourth name
+// is ignored.
+#pragma once
+
+#include "driver/options.h"
+
+// Fills `options` from argv. Returns -1 when the run should go ahead, otherwise the exit
+// status to end with (0 after --help or --version, 2 after a usage error, whose message has
+// been printed).
+int parse_command_line(int argc, char **argv, RunOptions &options);
