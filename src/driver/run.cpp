@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "io/output.h"
+#include "io/read_background.h"
 #include "io/read_m_seqs.h"
 #include "io/read_seqs.h"
 #include "io/readmodel.h"
@@ -13,6 +14,14 @@ namespace {
 void announce(const char *line) {
   std::printf("%s\n", line);
   std::fflush(stdout);
+}
+// The search the motifs were found with decides how many placements their sites had.
+void apply_search_model(const RunOptions &options, std::vector<Model> &models) {
+  for (Model &model : models) {
+    model.mtype = options.site_model;
+    model.both_strands = options.strands == 2 ? 1 : 0;
+    model.palindrome = options.palindromic ? 1 : 0;
+  }
 }
 }  // namespace
 
@@ -42,6 +51,8 @@ int run_motifsig(const RunOptions &options) {
   read_seqs(options.sequences.c_str(), dataset);
   announce("reading models...");
   readmodel(options.motifs.c_str(), models, dataset);
+  if (!options.background_path.empty()) read_background(options.background_path.c_str(), dataset);
+  apply_search_model(options, models);
   announce("reading motif sequences...");
   read_m_seqs(options.sites.c_str(), models);
   announce("calculating evalues...");
