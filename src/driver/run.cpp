@@ -6,6 +6,7 @@
 #include "io/read_m_seqs.h"
 #include "io/read_seqs.h"
 #include "io/readmodel.h"
+#include "io/reports.h"
 #include "stats/llr_pvalue.h"
 #include "stats/motif_evalue.h"
 
@@ -46,6 +47,9 @@ int run_motifsig(const RunOptions &options) {
   read_m_seqs(options.sites.c_str(), models);
   announce("calculating evalues...");
   my_calc_evalue(models, dataset);
+  // Reports first: a report that cannot be written ends the run before the motif file, which
+  // is replaced only by a run that succeeds.
+  write_reports(options, models, dataset);
   output(options.output.c_str(), models, dataset);
   freestuff();
   release_records(dataset, models);

@@ -1,0 +1,36 @@
+#include "io/reports.h"
+
+#include "io/number_format.h"
+#include "io/output_file.h"
+#include "io/report_html.h"
+#include "io/report_json.h"
+#include "io/report_tsv.h"
+
+std::string evalue_text(double log_evalue) {
+  std::string text;
+  append_evalue(text, log_evalue);
+  return text;
+}
+
+int64_t total_length(const Dataset &dataset) {
+  int64_t total = 0;
+  for (int i = 0; i < dataset.nseqs; ++i) total += dataset.seqs[i]->length;
+  return total;
+}
+
+const char *site_model_name(MOTYPE site_model) {
+  return site_model == Pooled ? "anywhere" : "per-sequence";
+}
+
+std::string background_source(const RunOptions &options) {
+  return options.background_path.empty() ? "motif file" : options.background_path;
+}
+
+void write_reports(const RunOptions &options, const std::vector<Model> &models, const Dataset &dataset) {
+  if (!options.tsv_path.empty())
+    write_file_atomically(options.tsv_path.c_str(), format_tsv_report(models));
+  if (!options.json_path.empty())
+    write_file_atomically(options.json_path.c_str(), format_json_report(options, models, dataset));
+  if (!options.html_path.empty())
+    write_file_atomically(options.html_path.c_str(), format_html_report(options, models, dataset));
+}
