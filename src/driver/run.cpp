@@ -37,6 +37,7 @@ void release_records(Dataset &dataset, std::vector<Model> &models) {
 }
 
 int run_motifsig(const RunOptions &options) {
+  check_output_paths(options);
   Dataset dataset;
   std::vector<Model> models;
   announce("reading original data file...");

@@ -35,9 +35,9 @@ code, .mono { font-family: ui-monospace, "DejaVu Sans Mono", Menlo, Consolas, mo
 svg.glyphs { position: absolute; }
 svg.logo { display: block; }
 svg.logo .axis path { stroke: #888; fill: none; }
-svg.logo text { font: 10px sans-serif; fill: #555; }
-svg.logo text.label { font-size: 11px; fill: #333; }
-svg.logo text.pos { font-size: 9px; }
+svg.logo .axis text { font: 10px sans-serif; fill: #555; }
+svg.logo .axis text.label { font-size: 11px; fill: #333; }
+svg.logo text.pos { font: 9px sans-serif; fill: #555; }
 svg.logo .hit { fill: #000; fill-opacity: 0; }
 svg.logo .col:hover .hit { fill-opacity: 0.06; }
 svg.logo .bar { fill: #6c7a89; }

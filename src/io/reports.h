@@ -14,6 +14,10 @@
 // cannot be written stops the run with exit status 1.
 void write_reports(const RunOptions &options, const std::vector<Model> &models, const Dataset &dataset);
 
+// Stops the run when two outputs are given the same path, since one would silently replace
+// the other.
+void check_output_paths(const RunOptions &options);
+
 // Values that every report shows the same way.
 constexpr double kLn10 = 2.302585092994046;
 std::string evalue_text(double log_evalue);  // exactly as the motif file writes it

@@ -203,17 +203,21 @@ TEST(Reports, HeadlessChromiumRendersTheDnaReport) {
   EXPECT_GT(read_file(dir.path("report.png")).size(), 5 * read_file(dir.path("blank.png")).size());
 }
 
+// A report that cannot be written, or that would replace another output, ends the run before
+// the motif file is replaced.
 TEST(Reports, AReportThatCannotBeWrittenStopsTheRunAndLeavesNoFile) {
-  for (const char *option : {"--tsv", "--json", "--html"}) {
-    SCOPED_TRACE(option);
-    TempDir dir;
-    const std::string output = dir.write("out.txt", "earlier result\n");
-    const std::string report = dir.path("missing/report");
+  TempDir dir;
+  const std::string output = dir.path("out.txt"), missing = dir.path("missing/report");
+  const std::pair<const char *, std::string> cases[] = {
+      {"--tsv", missing}, {"--json", missing}, {"--html", missing}, {"--json", output}};
+  for (const auto &[option, report] : cases) {
+    SCOPED_TRACE(option + (" " + report));
+    dir.write("out.txt", "earlier result\n");
     RunResult r = run_tool({option, report, kDna.sequences, kDna.motifs, kDna.sites, output});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err.find("motifsig: " + report + ": "), 0u) << r.err;
     EXPECT_EQ(count(r.err, "\n"), 1u) << r.err;
-    EXPECT_FALSE(file_exists(report));
+    EXPECT_FALSE(file_exists(missing));
     EXPECT_EQ(read_file(output), "earlier result\n");
   }
 }
