@@ -102,18 +102,22 @@ void append_letter(std::string &out, const Dataset &dataset, int j, double x, do
   out += "</text>";
 }
 
-// The hover text of column i: its statistics and every letter's probability, largest first.
+// The hover text of column i: its statistics and every letter's probability, largest first,
+// each number to the last digit the run holds.
 std::string column_title(const Model &model, const Dataset &dataset, int i, const std::vector<int> &order) {
-  std::string title;
-  appendf(title, "Position %d\nrelative entropy %.6g bits\nLLR %.6g nats\np-value ", i + 1,
-          model.col_rel_entropy[i], model.col_llr[i]);
+  std::string title = "Position " + std::to_string(i + 1) + "\nrelative entropy ";
+  append_exact(title, model.col_rel_entropy[i]);
+  title += " bits\nLLR ";
+  append_exact(title, model.col_llr[i]);
+  title += " nats\np-value ";
   append_evalue(title, model.col_log_pvalue[i]);
-  appendf(title, " (-log10 p = %.6g)", -model.col_log_pvalue[i] / kLn10);
+  title += ", -log10 p = ";
+  append_exact(title, -model.col_log_pvalue[i] / kLn10);
   for (size_t k = 0; k < order.size(); ++k) {
     title += k % 5 == 0 ? "\n" : "   ";
     title += dataset.alphabet[order[k]];
     title += ' ';
-    append_general(title, model.matrix[i][order[k]]);
+    append_exact(title, model.matrix[i][order[k]]);
   }
   return escaped(title);
 }
