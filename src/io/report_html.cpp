@@ -79,9 +79,8 @@ void append_summary(std::string &out, const RunOptions &options, const Dataset &
   std::string model = options.strands == 2 ? "both strands" : "one strand";
   if (options.palindromic) model += ", palindromic motifs";
   model += options.site_model == Pooled ? ", sites anywhere" : ", at most one site per sequence";
-  model += ", background from the " + escaped(background_source(options) == "motif file"
-                                                  ? std::string("motif file")
-                                                  : "file " + options.background_path);
+  model += options.background_path.empty() ? ", background from the motif file"
+                                           : ", background from " + escaped(options.background_path);
   row(out, "Model", model);
   row(out, "Command", "<code>" + escaped(options.command_line) + "</code>");
   row(out, "Tool", std::string("motifsig ") + MOTIFSIG_VERSION);
