@@ -7,6 +7,7 @@
 #include "io/read_m_seqs.h"
 #include "io/read_seqs.h"
 #include "io/readmodel.h"
+#include "io/reports.h"
 #include "stats/llr_pvalue.h"
 #include "stats/motif_evalue.h"
 
@@ -45,6 +46,7 @@ void release_records(Dataset &dataset, std::vector<Model> &models) {
 }
 
 int run_motifsig(const RunOptions &options) {
+  check_output_paths(options);
   Dataset dataset;
   std::vector<Model> models;
   announce("reading original data file...");
@@ -57,6 +59,9 @@ int run_motifsig(const RunOptions &options) {
   read_m_seqs(options.sites.c_str(), models);
   announce("calculating evalues...");
   my_calc_evalue(models, dataset);
+  // Reports first: a report that cannot be written ends the run before the motif file, which
+  // is replaced only by a run that succeeds.
+  write_reports(options, models, dataset);
   output(options.output.c_str(), models, dataset);
   freestuff();
   release_records(dataset, models);

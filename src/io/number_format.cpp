@@ -1,5 +1,6 @@
 #include "io/number_format.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -37,4 +38,10 @@ void append_evalue(std::string &out, double log_evalue) {
     std::snprintf(text, sizeof text, "%.0f", exponent);
     out += text;
   }
+}
+
+void append_exact(std::string &out, double value) {
+  char text[64];
+  const std::to_chars_result end = std::to_chars(text, text + sizeof text, value);
+  out.append(text, end.ptr);
 }

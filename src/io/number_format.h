@@ -11,3 +11,7 @@ void append_general(std::string &out, double value);
 // "1.01301e-5" or "1e0": a mantissa of 9.95 or more becomes 1 one power of ten higher. The
 // exponent is a whole number at every magnitude; +inf is written "inf" and NaN "nan".
 void append_evalue(std::string &out, double log_evalue);
+
+// Appends the shortest text that reads back as exactly `value` ("0.25", "1e-300", "inf",
+// "nan"), for the reports, whose numbers must agree to the bit with the statistics.
+void append_exact(std::string &out, double value);

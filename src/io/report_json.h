@@ -1,0 +1,13 @@
+// The whole result as one JSON document (--json): the tool, the command line, the inputs and
+// the search model, then per motif its names, statistics, matrix and per-column values. A
+// number that is not finite is written as null; the E-value text says what it was.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "driver/options.h"
+#include "records/records.h"
+
+std::string format_json_report(const RunOptions &options, const std::vector<Model> &models,
+                               const Dataset &dataset);

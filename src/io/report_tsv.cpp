@@ -1,0 +1,21 @@
+#include "io/report_tsv.h"
+
+#include "io/number_format.h"
+#include "io/reports.h"
+
+std::string format_tsv_report(const std::vector<Model> &models) {
+  std::string out = "motif\tid\talt\twidth\tnsites\tllr\tinfo_content\tlog10_evalue\tevalue\n";
+  for (size_t k = 0; k < models.size(); ++k) {
+    const Model &model = models[k];
+    // Names are single tokens of the motif file, so they hold no TAB or line feed.
+    out += std::to_string(k + 1) + '\t' + model.id + '\t' + model.alt + '\t';
+    out += std::to_string(model.w) + '\t' + std::to_string(model.nsites) + '\t';
+    append_exact(out, model.llr);
+    out += '\t';
+    append_exact(out, model.info_content);
+    out += '\t';
+    append_exact(out, model.log_evalue / kLn10);
+    out += '\t' + evalue_text(model.log_evalue) + '\n';
+  }
+  return out;
+}

@@ -1,0 +1,11 @@
+// The motif table (--tsv): a header row, then one TAB-separated row per motif with its number,
+// id and alt name, width, sites, LLR (nats), information content (bits), log10 E-value and the
+// E-value text of the motif file. Numbers are written to full precision.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "records/records.h"
+
+std::string format_tsv_report(const std::vector<Model> &models);

@@ -1,0 +1,26 @@
+// The reports written beside the motif file on request: a table with one row per motif
+// (--tsv), the whole result as JSON (--json) and a page with a sequence logo per motif
+// (--html). They read the records after the statistics and change nothing in them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "driver/options.h"
+#include "records/records.h"
+
+// Writes every report that `options` asks for, each completely or not at all; a report that
+// cannot be written stops the run with exit status 1.
+void write_reports(const RunOptions &options, const std::vector<Model> &models, const Dataset &dataset);
+
+// Stops the run when two outputs are given the same path, since one would silently replace
+// the other.
+void check_output_paths(const RunOptions &options);
+
+// Values that every report shows the same way.
+constexpr double kLn10 = 2.302585092994046;
+std::string evalue_text(double log_evalue);  // exactly as the motif file writes it
+int64_t total_length(const Dataset &dataset);
+const char *site_model_name(MOTYPE site_model);     // "per-sequence" or "anywhere"
+std::string background_source(const RunOptions &options);  // "motif file" or the --background path
