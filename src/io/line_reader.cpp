@@ -197,10 +197,10 @@ bool LineReader::next(std::string_view &line) {
   }
 }
 
-bool LineReader::next_length(int64_t &length, std::string &head, int64_t max_length) {
+bool LineReader::next_length(int64_t &length, std::string_view &head, int64_t max_length) {
   if (!mark_checked_) skip_byte_order_mark();
   length = 0;
-  head.clear();
+  head = std::string_view();
   bool any = false;  // a line exists once it has a byte or a line feed
   for (;;) {
     if (begin_ == end_ && !refill()) {
@@ -210,7 +210,16 @@ bool LineReader::next_length(int64_t &length, std::string &head, int64_t max_len
     size_t avail = end_ - begin_;
     const void *found = std::memchr(buffer_ + begin_, '\n', avail);
     size_t taken = found ? static_cast<size_t>(static_cast<const char *>(found) - (buffer_ + begin_)) : avail;
-    if (head.size() < kHeadBytes) head.append(buffer_ + begin_, std::min(taken, kHeadBytes - head.size()));
+    // A line within the buffer is shown where it lies; the start of a longer one is copied,
+    // since the buffer moves when it is refilled.
+    const size_t head_bytes = std::min(taken, kHeadBytes - std::min(kHeadBytes, static_cast<size_t>(length)));
+    if (found != nullptr && !any) {
+      head = std::string_view(buffer_ + begin_, head_bytes);
+    } else {
+      if (!any) head_copy_.clear();
+      head_copy_.append(buffer_ + begin_, head_bytes);
+      head = head_copy_;
+    }
     any = true;
     length += static_cast<int64_t>(taken);
     if (found != nullptr) {

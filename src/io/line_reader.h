@@ -28,9 +28,10 @@ class LineReader {
   bool next(std::string_view &line);
 
   // Like next() for callers that need only a line's length and its first kHeadBytes bytes
-  // (`head`); memory stays small however long the line is. Once a line passes `max_length`
-  // bytes it is returned at once, with `length` above the limit; the caller must stop there.
-  bool next_length(int64_t &length, std::string &head, int64_t max_length);
+  // (`head`, valid until the next call); memory stays small however long the line is. Once a
+  // line passes `max_length` bytes it is returned at once, with `length` above the limit; the
+  // caller must stop there.
+  bool next_length(int64_t &length, std::string_view &head, int64_t max_length);
 
   // Number of the line last returned, counted from 1.
   long line_number() const { return line_number_; }
@@ -61,5 +62,6 @@ class LineReader {
   size_t end_ = 0;    // one past the last byte read
   bool at_eof_ = false;
   bool mark_checked_ = false;
+  std::string head_copy_;  // the start of a line longer than the buffer held
   long line_number_ = 0;
 };

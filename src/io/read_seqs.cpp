@@ -14,10 +14,10 @@ void read_seqs(const char *path, Dataset &dataset) {
   std::vector<int32_t> lengths;
   constexpr int32_t kMaxLength = std::numeric_limits<int32_t>::max();
   int64_t length;
-  std::string head;
+  std::string_view head;
   // Every line is a sequence of its own, so a record written over several lines (the usual
   // wrapped FASTA) silently gives wrong E-values: the first such record is named once.
-  std::string record;  // name of the last header line
+  std::string record;  // start of the last header line
   long record_line = 0;
   int lines_in_record = 0;
   bool warned = false;
@@ -29,8 +29,7 @@ void read_seqs(const char *path, Dataset &dataset) {
     if (length == 0) continue;
     if (header) {
       if (!warned) {
-        std::string_view rest = std::string_view(head).substr(1), name;
-        record = next_token(rest, name) ? printable(name) : std::string();
+        record.assign(head.data(), head.size());  // its name is taken out only for the warning
         record_line = lines.line_number();
         lines_in_record = 0;
       }
@@ -38,10 +37,12 @@ void read_seqs(const char *path, Dataset &dataset) {
     }
     if (!warned && record_line > 0 && ++lines_in_record == 2) {
       warned = true;
+      std::string_view rest = std::string_view(record).substr(1), name;
+      next_token(rest, name);
       file_warning(path, record_line,
                    "record '%s' spans more than one line, and every line counts as one sequence; "
                    "unwrap the file first (the README shows how)",
-                   record.c_str());
+                   printable(name).c_str());
     }
     if (lengths.size() == static_cast<size_t>(kMaxLength))
       file_error(path, lines.line_number(), "more than %d sequences", kMaxLength);
