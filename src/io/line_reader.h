@@ -15,7 +15,7 @@ class LineReader {
  public:
   // Longest line next() holds in memory; a longer one (say, from /dev/zero) stops the run
   // while it is being read.
-  static constexpr size_t kMaxLine = size_t{1} << 28;
+  static constexpr size_t kMaxLine = size_t{1} << 26;
   // Bytes of a line's start that next_length() copies out.
   static constexpr size_t kHeadBytes = 128;
 
