@@ -65,7 +65,8 @@ bool follow_links(const char *path, std::string &target) {
   }
 }
 
-// Replaces the last six characters of `name` with a fresh random suffix.
+// Replaces the last six characters of `name` with a fresh random suffix. Called only between
+// begin_temp_change and end_temp_change, so by one thread at a time.
 void randomise_suffix(std::string &name) {
   static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   static uint64_t counter = 0;

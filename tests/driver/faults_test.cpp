@@ -206,11 +206,13 @@ int signal_at(Call call, const std::vector<std::string> &args, int sig, std::str
   int err_fd = -1, status = 0;
   const pid_t pid = start_tool(args, err_fd, 0, true);
   if (waitpid(pid, &status, 0) != pid || !WIFSTOPPED(status)) return finish_tool(pid, err_fd, err), -1;
-  ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
+  if (ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL) != 0)
+    return kill(pid, SIGKILL), finish_tool(pid, err_fd, err), -1;
   long pass_on = 0;  // a signal the run got on its way, delivered as usual
   for (;;) {
-    if (ptrace(PTRACE_SYSCALL, pid, nullptr, pass_on) != 0 || waitpid(pid, &status, 0) != pid || !WIFSTOPPED(status))
-      return finish_tool(pid, err_fd, err);  // the run ended without that call
+    if (ptrace(PTRACE_SYSCALL, pid, nullptr, pass_on) != 0) kill(pid, SIGKILL);
+    if (waitpid(pid, &status, 0) != pid || !WIFSTOPPED(status))
+      return finish_tool(pid, err_fd, err), status;  // the run ended without that call
     pass_on = WSTOPSIG(status) == SIGTRAP || WSTOPSIG(status) == (SIGTRAP | 0x80) ? 0 : WSTOPSIG(status);
     __ptrace_syscall_info info{};
     if (WSTOPSIG(status) == (SIGTRAP | 0x80) && ptrace(PTRACE_GET_SYSCALL_INFO, pid, sizeof info, &info) > 0 &&
