@@ -81,7 +81,9 @@ void read_alphabet_block(LineReader &lines, std::string_view alphabet_line, Data
 }
 
 // A value above 1 means the rows are not probabilities; a count matrix pasted in is the usual
-// cause. Named once per file, at its first such row.
+// cause. Named once per file, at its first such row. Rounding of a written probability (say
+// 1.000001) is no such sign.
+constexpr double kMostProbability = 1.001;
 void warn_of_counts(LineReader &lines, const Model &model, int motif, int32_t row, double value) {
   const std::string named = model.id.empty() ? std::string() : " ('" + printable(model.id) + "')";
   file_warning(lines.path(), lines.line_number(),
@@ -127,7 +129,7 @@ void read_matrix_block(LineReader &lines, std::string_view matrix_line, std::vec
         file_error(lines.path(), lines.line_number(), "matrix row %d of motif %d has %d of the %d probabilities",
                    i + 1, motif, j, alength);
       values[j] = read_probability(lines, token, "probability");
-      if (values[j] > 1 && !warned_of_counts) {
+      if (values[j] > kMostProbability && !warned_of_counts) {
         warned_of_counts = true;
         warn_of_counts(lines, model, motif, i + 1, values[j]);
       }
