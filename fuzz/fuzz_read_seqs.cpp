@@ -10,10 +10,11 @@
 
 namespace {
 
-// Lengths of the sequence lines of plain text: every non-empty line not starting with '>'.
+// Lengths of the sequence lines of plain text: every non-empty line not starting with '>',
+// after a UTF-8 byte-order mark.
 std::vector<int64_t> expected_lengths(const uint8_t *data, size_t size) {
   std::vector<int64_t> lengths;
-  size_t start = 0;
+  size_t start = size >= 3 && data[0] == 0xef && data[1] == 0xbb && data[2] == 0xbf ? 3 : 0;
   while (start < size) {
     size_t stop = start;
     while (stop < size && data[stop] != '\n') ++stop;
@@ -41,8 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     release_records(dataset, models);
     return 0;
   }
-  // zlib reads a file that does not start with the gzip magic byte unchanged.
-  if (size == 0 || data[0] != 0x1f) {
+  // A file that does not start with the two gzip magic bytes is read unchanged.
+  if (size < 2 || data[0] != 0x1f || data[1] != 0x8b) {
     const std::vector<int64_t> expected = expected_lengths(data, size);
     if (static_cast<size_t>(dataset.nseqs) != expected.size())
       harness_fault("read %d sequences, the input has %zu", dataset.nseqs, expected.size());

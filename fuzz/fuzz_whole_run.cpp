@@ -7,6 +7,7 @@
 // Size caps: inputs over 4 KB are skipped, and so are inputs whose statistics would be slow:
 // building the column distribution of one site count costs about alength * nsites^2 steps of
 // up to a few hundred grid points; the cap keeps one run under about half a second.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -46,11 +47,15 @@ Part next_part(const uint8_t *&data, size_t &size) {
 struct Shape {
   std::string alphabet;
   std::vector<int> widths;
+  bool rescaled = false;  // some motif has a column and 2 or more sites: the background sums to 1
 };
 
 Shape shape_of(const Dataset &dataset, const std::vector<Model> &models) {
   Shape shape{std::string(dataset.alphabet, static_cast<size_t>(dataset.alength)), {}};
-  for (const Model &model : models) shape.widths.push_back(model.w);
+  for (const Model &model : models) {
+    shape.widths.push_back(model.w);
+    shape.rescaled = shape.rescaled || (model.w > 0 && model.nsites >= 2);
+  }
   return shape;
 }
 
@@ -143,6 +148,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (got.widths != expected.widths)
     harness_fault("the output has %zu motifs, the input %zu (or their widths differ)",
                   got.widths.size(), expected.widths.size());
+  double sum = 0;
+  for (int j = 0; j < dataset.alength; ++j) sum += dataset.background[j];
+  // Six significant digits per written frequency.
+  if (expected.rescaled && !(std::fabs(sum - 1) <= 1e-5))
+    harness_fault("the written background sums to %.9g, not 1", sum);
   release_records(dataset, models);
   return 0;
 }

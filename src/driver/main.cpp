@@ -22,5 +22,6 @@ int main(int argc, char **argv) {
   const int status = parse_command_line(argc, argv, options);
   if (status >= 0) return status;
   std::set_new_handler(out_of_memory);
+  stop_on_signals();
   return run_motifsig(options);
 }

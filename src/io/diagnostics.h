@@ -1,8 +1,18 @@
-// Error messages for input and output files: one line on standard error,
-// "motifsig: FILE:LINE: what is wrong" (no LINE when the fault is not on a line), then the
-// run stops with exit status 1.
+// Messages about input and output files, one line each on standard error. An error,
+// "motifsig: FILE:LINE: what is wrong" (no LINE when the fault is not on a line), stops the run
+// with exit status 1; a warning, "motifsig: warning: FILE:LINE: ...", lets it go on unchanged.
 #pragma once
+
+#include <string>
+#include <string_view>
 
 // Line 0 means "no particular line".
 [[noreturn]] void file_error(const char *path, long line, const char *format, ...)
     __attribute__((format(printf, 3, 4)));
+
+void file_warning(const char *path, long line, const char *format, ...)
+    __attribute__((format(printf, 3, 4)));
+
+// `text` as a message may quote it: a NUL or other control byte is written \0 or \xHH, so a
+// token is shown whole and cannot garble the terminal.
+std::string printable(std::string_view text);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -13,11 +14,8 @@
 
 namespace {
 // Bytes asked of each read. Small enough that the buffer stays in the processor cache: reads
-// of a megabyte ran several times slower than the line scan itself. zlib reads a plain file
-// straight into our buffer only when asked for more than twice its own buffer, kZlibBuffer;
-// otherwise it reads into that and copies.
+// of a megabyte ran several times slower than the line scan itself.
 constexpr size_t kChunk = size_t{1} << 16;
-constexpr unsigned kZlibBuffer = 1u << 14;
 
 // Reads land on page boundaries, as the file data come: a destination a few bytes past one
 // made the kernel's copy several times slower.
@@ -27,31 +25,117 @@ char *page_aligned(size_t bytes) {
   void *p = nullptr;
   return posix_memalign(&p, kPage, bytes) == 0 ? static_cast<char *>(p) : nullptr;
 }
+
+bool is_gzip_magic(const char *bytes) {
+  return static_cast<unsigned char>(bytes[0]) == 0x1f && static_cast<unsigned char>(bytes[1]) == 0x8b;
+}
 }  // namespace
 
 LineReader::LineReader(const char *path) : path_(path) {
-  int fd = open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) file_error(path, 0, "cannot open file: %s", std::strerror(errno));
+  fd_ = open(path, O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) file_error(path, 0, "cannot open file: %s", std::strerror(errno));
+  // The descriptor is closed before a stop, which may unwind without this object's destructor.
   struct stat info;
-  if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-    close(fd);
+  if (fstat(fd_, &info) == 0 && S_ISDIR(info.st_mode)) {
+    close(fd_);
     file_error(path, 0, "is a directory, not a file");
   }
-  gzFile gz = gzdopen(fd, "rb");
-  if (gz == nullptr) {
-    close(fd);
-    file_error(path, 0, "cannot open file: out of memory");
-  }
-  gzbuffer(gz, kZlibBuffer);
-  gz_ = gz;
   capacity_ = 2 * kChunk;
   buffer_ = page_aligned(capacity_);
-  if (buffer_ == nullptr) file_error(path, 0, "out of memory for a read buffer");
+  if (buffer_ == nullptr) {
+    close(fd_);
+    file_error(path, 0, "out of memory for a read buffer");
+  }
 }
 
 LineReader::~LineReader() {
-  if (gz_ != nullptr) gzclose(static_cast<gzFile>(gz_));
+  if (stream_ != nullptr) {
+    inflateEnd(static_cast<z_stream *>(stream_));
+    delete static_cast<z_stream *>(stream_);
+  }
+  std::free(input_);
   std::free(buffer_);
+  if (fd_ >= 0) close(fd_);
+}
+
+size_t LineReader::read_some(char *to, size_t room) {
+  for (;;) {
+    ssize_t got = read(fd_, to, room);
+    if (got >= 0) return static_cast<size_t>(got);
+    if (errno != EINTR) file_error(path_, 0, "cannot read file: %s", std::strerror(errno));
+  }
+}
+
+bool LineReader::fill_input(size_t wanted) {
+  z_stream &z = *static_cast<z_stream *>(stream_);
+  if (z.avail_in >= wanted) return true;
+  if (z.avail_in > 0) std::memmove(input_, z.next_in, z.avail_in);
+  z.next_in = reinterpret_cast<Bytef *>(input_);
+  while (z.avail_in < wanted) {
+    size_t got = read_some(input_ + z.avail_in, kChunk - z.avail_in);
+    if (got == 0) return false;
+    z.avail_in += static_cast<uInt>(got);
+  }
+  return true;
+}
+
+size_t LineReader::inflate_some(char *to, size_t room) {
+  z_stream &z = *static_cast<z_stream *>(stream_);
+  z.next_out = reinterpret_cast<Bytef *>(to);
+  z.avail_out = static_cast<uInt>(room);
+  while (z.avail_out == room) {
+    if (member_ended_) {
+      // Members may follow one another; anything else after the last one is not text of
+      // this file (say, a plain file appended to a compressed one).
+      if (!fill_input(2)) {
+        if (z.avail_in == 0) return 0;
+        file_error(path_, 0, "the compressed data is followed by data that is not compressed (were a compressed file and a plain one joined?)");
+      }
+      if (!is_gzip_magic(reinterpret_cast<const char *>(z.next_in)))
+        file_error(path_, 0, "the compressed data is followed by data that is not compressed (were a compressed file and a plain one joined?)");
+      inflateReset(&z);
+      member_ended_ = false;
+    }
+    if (z.avail_in == 0 && !fill_input(1))
+      file_error(path_, 0, "compressed data ends early: the file is truncated");
+    int code = inflate(&z, Z_NO_FLUSH);
+    if (code == Z_STREAM_END) {
+      member_ended_ = true;
+    } else if (code == Z_MEM_ERROR) {
+      file_error(path_, 0, "out of memory for decompression");
+    } else if (code != Z_OK && code != Z_BUF_ERROR) {
+      file_error(path_, 0, "compressed data is corrupt (%s)", z.msg != nullptr ? z.msg : "unknown error");
+    }
+  }
+  return room - z.avail_out;
+}
+
+size_t LineReader::produce(char *to, size_t room) {
+  if (kind_ == Kind::kPlain) return read_some(to, room);
+  if (kind_ == Kind::kGzip) return inflate_some(to, room);
+  // The first two bytes tell a compressed file from a plain one.
+  size_t got = 0;
+  while (got < 2) {
+    size_t more = read_some(to + got, room - got);
+    if (more == 0) break;
+    got += more;
+  }
+  if (got < 2 || !is_gzip_magic(to)) {
+    kind_ = Kind::kPlain;
+    return got;
+  }
+  kind_ = Kind::kGzip;
+  z_stream *z = new z_stream();
+  input_ = static_cast<char *>(std::malloc(kChunk));
+  if (input_ == nullptr || inflateInit2(z, 15 + 16) != Z_OK) {  // 15 + 16: gzip wrapper only
+    delete z;
+    file_error(path_, 0, "out of memory for decompression");
+  }
+  stream_ = z;
+  std::memcpy(input_, to, got);
+  z->next_in = reinterpret_cast<Bytef *>(input_);
+  z->avail_in = static_cast<uInt>(got);
+  return inflate_some(to, room);
 }
 
 bool LineReader::refill() {
@@ -71,24 +155,24 @@ bool LineReader::refill() {
     buffer_ = grown;
     capacity_ = wanted;
   }
-  gzFile gz = static_cast<gzFile>(gz_);
-  int got = gzread(gz, buffer_ + end_, static_cast<unsigned>(kChunk));
-  int code = Z_OK;
-  const char *message = gzerror(gz, &code);
-  if (got < 0 || (code != Z_OK && code != Z_BUF_ERROR)) {
-    if (code == Z_ERRNO) file_error(path_, 0, "cannot read file: %s", std::strerror(errno));
-    file_error(path_, 0, "compressed data is corrupt (%s)", message);
-  }
-  if (code == Z_BUF_ERROR) file_error(path_, 0, "compressed data ends early: the file is truncated");
+  size_t got = produce(buffer_ + end_, kChunk);
   if (got == 0) {
     at_eof_ = true;
     return false;
   }
-  end_ += static_cast<size_t>(got);
+  end_ += got;
   return true;
 }
 
+void LineReader::skip_byte_order_mark() {
+  mark_checked_ = true;
+  while (end_ - begin_ < 3 && refill()) {
+  }
+  if (end_ - begin_ >= 3 && std::memcmp(buffer_ + begin_, "\xEF\xBB\xBF", 3) == 0) begin_ += 3;
+}
+
 bool LineReader::next(std::string_view &line) {
+  if (!mark_checked_) skip_byte_order_mark();
   size_t searched = begin_;
   for (;;) {
     const void *found = std::memchr(buffer_ + searched, '\n', end_ - searched);
@@ -100,6 +184,8 @@ bool LineReader::next(std::string_view &line) {
       return true;
     }
     size_t unread = end_ - begin_;
+    if (unread > kMaxLine)
+      file_error(path_, line_number_ + 1, "the line is longer than %zu bytes; is this the right file?", kMaxLine);
     if (!refill()) {
       if (unread == 0) return false;
       line = std::string_view(buffer_ + begin_, unread);
@@ -111,9 +197,10 @@ bool LineReader::next(std::string_view &line) {
   }
 }
 
-bool LineReader::next_length(int64_t &length, char &first) {
+bool LineReader::next_length(int64_t &length, std::string_view &head, int64_t max_length) {
+  if (!mark_checked_) skip_byte_order_mark();
   length = 0;
-  first = 0;
+  head = std::string_view();
   bool any = false;  // a line exists once it has a byte or a line feed
   for (;;) {
     if (begin_ == end_ && !refill()) {
@@ -123,7 +210,16 @@ bool LineReader::next_length(int64_t &length, char &first) {
     size_t avail = end_ - begin_;
     const void *found = std::memchr(buffer_ + begin_, '\n', avail);
     size_t taken = found ? static_cast<size_t>(static_cast<const char *>(found) - (buffer_ + begin_)) : avail;
-    if (!any && taken > 0) first = buffer_[begin_];
+    // A line within the buffer is shown where it lies; the start of a longer one is copied,
+    // since the buffer moves when it is refilled.
+    const size_t head_bytes = std::min(taken, kHeadBytes - std::min(kHeadBytes, static_cast<size_t>(length)));
+    if (found != nullptr && !any) {
+      head = std::string_view(buffer_ + begin_, head_bytes);
+    } else {
+      if (!any) head_copy_.clear();
+      head_copy_.append(buffer_ + begin_, head_bytes);
+      head = head_copy_;
+    }
     any = true;
     length += static_cast<int64_t>(taken);
     if (found != nullptr) {
@@ -132,5 +228,9 @@ bool LineReader::next_length(int64_t &length, char &first) {
       return true;
     }
     begin_ = end_;
+    if (length > max_length) {
+      ++line_number_;
+      return true;
+    }
   }
 }

@@ -2,15 +2,16 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
+#include <cstdint>
 #include <cstring>
-#include <vector>
 
 #include "io/diagnostics.h"
+#include "records/run_stop.h"
 
 namespace {
 
@@ -41,6 +42,44 @@ void write_directly(const char *path, const std::string &text) {
   if (close(fd) != 0) file_error(path, 0, "cannot write the output: %s", std::strerror(errno));
 }
 
+// The file that writing to `path` reaches: symbolic links are followed, as a shell redirection
+// follows them, even to a name that does not exist yet. False with errno ELOOP when the links
+// go round.
+bool follow_links(const char *path, std::string &target) {
+  constexpr int kMaxHops = 40;  // the kernel's own limit
+  target = path;
+  for (int hops = 0;; ++hops) {
+    struct stat info;
+    if (lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return true;
+    if (hops == kMaxHops) {
+      errno = ELOOP;
+      return false;
+    }
+    std::string link(static_cast<size_t>(info.st_size) + PATH_MAX, '\0');
+    ssize_t size = readlink(target.c_str(), link.data(), link.size());
+    if (size <= 0) return true;  // creating the file reports what is wrong
+    link.resize(static_cast<size_t>(size));
+    const size_t slash = target.rfind('/');
+    if (link[0] != '/' && slash != std::string::npos) link.insert(0, target, 0, slash + 1);
+    target = std::move(link);
+  }
+}
+
+// Replaces the last six characters of `name` with a fresh random suffix. Called only between
+// begin_temp_change and end_temp_change, so by one thread at a time.
+void randomise_suffix(std::string &name) {
+  static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  static uint64_t counter = 0;
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  uint64_t x = (static_cast<uint64_t>(getpid()) << 32) ^ static_cast<uint64_t>(now.tv_nsec) ^
+               (static_cast<uint64_t>(now.tv_sec) << 20) ^ (++counter * 0x9e3779b97f4a7c15u);
+  x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9u;  // splitmix64 finaliser
+  x = (x ^ (x >> 27)) * 0x94d049bb133111ebu;
+  x ^= x >> 31;
+  for (size_t i = name.size() - 6; i < name.size(); ++i, x /= 62) name[i] = kLetters[x % 62];
+}
+
 }  // namespace
 
 void write_file_atomically(const char *path, const std::string &text) {
@@ -50,29 +89,42 @@ void write_file_atomically(const char *path, const std::string &text) {
     write_directly(path, text);
     return;
   }
-  // A symbolic link is followed, so the file it names is replaced, not the link.
-  std::string target = path;
-  char resolved[PATH_MAX];
-  struct stat link_info;
-  if (lstat(path, &link_info) == 0 && S_ISLNK(link_info.st_mode) && realpath(path, resolved) != nullptr)
-    target = resolved;
+  std::string target;
+  if (!follow_links(path, target)) file_error(path, 0, "cannot write the output: %s", std::strerror(errno));
+  const bool replacing = stat(target.c_str(), &info) == 0;
 
-  std::string temp_name = target + ".tmp-XXXXXX";
-  std::vector<char> temp(temp_name.begin(), temp_name.end());
-  temp.push_back('\0');
-  int fd = mkstemp(temp.data());
-  if (fd < 0) file_error(path, 0, "cannot create the output file: %s", std::strerror(errno));
-  // mkstemp makes the file private; give it the mode a newly created file would get.
-  mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
+  // Created with open rather than mkstemp, so the new file gets 0666 less the umask (and any
+  // default ACL of the directory) as a plainly created one would. Nothing between
+  // begin_temp_change and end_temp_change may stop the run, so the name is allocated before.
+  std::string temp = target + ".tmp-XXXXXX";
+  int fd = -1, saved = 0;
+  bool tracked = true;
+  begin_temp_change();
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    randomise_suffix(temp);
+    fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    saved = errno;
+    if (fd < 0 && saved != EEXIST) break;
+  }
+  if (fd >= 0 && !track_temp_file(temp.c_str())) {
+    close(fd);
+    unlink(temp.c_str());
+    fd = -1;
+    tracked = false;
+  }
+  end_temp_change();
+  if (!tracked) file_error(path, 0, "cannot create the output file: too many files written at once");
+  if (fd < 0) file_error(path, 0, "cannot create the output file: %s", std::strerror(saved));
+  if (replacing) fchmod(fd, info.st_mode & 07777);
+
   bool ok = write_all(fd, text);
-  int saved = errno;
+  saved = errno;
   if (ok && fsync(fd) != 0 && errno != EINVAL && errno != EROFS) ok = false, saved = errno;
   if (close(fd) != 0 && ok) ok = false, saved = errno;
-  if (ok && rename(temp.data(), target.c_str()) != 0) ok = false, saved = errno;
-  if (!ok) {
-    unlink(temp.data());
-    file_error(path, 0, "cannot write the output: %s", std::strerror(saved));
-  }
+  begin_temp_change();
+  if (ok && rename(temp.c_str(), target.c_str()) != 0) ok = false, saved = errno;
+  if (!ok) unlink(temp.c_str());
+  untrack_temp_file(temp.c_str());
+  end_temp_change();
+  if (!ok) file_error(path, 0, "cannot write the output: %s", std::strerror(saved));
 }

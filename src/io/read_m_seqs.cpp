@@ -8,23 +8,33 @@
 #include "io/line_reader.h"
 #include "io/tokens.h"
 
+namespace {
+// Nothing but blanks, tabs or carriage returns: the last line of a file with CRLF line ends,
+// or trailing blanks an editor left.
+bool is_blank(std::string_view line) {
+  return line.find_first_not_of(" \t\r") == std::string_view::npos;
+}
+}  // namespace
+
 void read_m_seqs(const char *path, std::vector<Model> &models) {
   LineReader lines(path);
   std::string_view line;
   if (!lines.next(line)) return;  // the header, whatever it holds
   const int64_t nmotifs = static_cast<int64_t>(models.size());
   while (lines.next(line)) {
-    if (line.empty()) continue;
+    if (is_blank(line)) continue;
     std::string_view first_field = line.substr(0, line.find('\t'));
     int64_t motif;
-    if (!parse_leading_int(first_field, motif))
+    std::string_view written;  // the number as the file gives it, however large
+    if (!parse_leading_int(first_field, motif, written))
       file_error(path, lines.line_number(), "the site line does not begin with a motif number");
+    const int shown = static_cast<int>(written.size());
     if (motif < 1 || motif > nmotifs) {
       if (nmotifs == 0)
-        file_error(path, lines.line_number(), "site of motif %lld, but the motif file has no motifs",
-                   static_cast<long long>(motif));
-      file_error(path, lines.line_number(), "site of motif %lld, but motifs are numbered 1 to %lld",
-                 static_cast<long long>(motif), static_cast<long long>(nmotifs));
+        file_error(path, lines.line_number(), "site of motif %.*s, but the motif file has no motifs", shown,
+                   written.data());
+      file_error(path, lines.line_number(), "site of motif %.*s, but motifs are numbered 1 to %lld", shown,
+                 written.data(), static_cast<long long>(nmotifs));
     }
     Model &model = models[static_cast<size_t>(motif - 1)];
     if (model.nsites == std::numeric_limits<int32_t>::max())

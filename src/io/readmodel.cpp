@@ -39,11 +39,9 @@ std::string_view block_line(LineReader &lines, const char *block) {
 double read_probability(LineReader &lines, std::string_view token, const char *what) {
   double value;
   if (!parse_double(token, value) || !std::isfinite(value))
-    file_error(lines.path(), lines.line_number(), "%s '%.*s' is not a number", what,
-               static_cast<int>(token.size()), token.data());
+    file_error(lines.path(), lines.line_number(), "%s '%s' is not a number", what, printable(token).c_str());
   if (value < 0)
-    file_error(lines.path(), lines.line_number(), "%s '%.*s' is negative", what,
-               static_cast<int>(token.size()), token.data());
+    file_error(lines.path(), lines.line_number(), "%s '%s' is negative", what, printable(token).c_str());
   return value;
 }
 
@@ -82,8 +80,19 @@ void read_alphabet_block(LineReader &lines, std::string_view alphabet_line, Data
   std::copy(background.begin(), background.end(), dataset.background);
 }
 
+// A value above 1 means the rows are not probabilities; a count matrix pasted in is the usual
+// cause. Named once per file, at its first such row. Rounding of a written probability (say
+// 1.000001) is no such sign.
+constexpr double kMostProbability = 1.001;
+void warn_of_counts(LineReader &lines, const Model &model, int motif, int32_t row, double value) {
+  const std::string named = model.id.empty() ? std::string() : " ('" + printable(model.id) + "')";
+  file_warning(lines.path(), lines.line_number(),
+               "row %d of motif %d%s has the value %g, above 1: the rows should be probabilities, "
+               "not counts", row, motif, named.c_str(), value);
+}
+
 void read_matrix_block(LineReader &lines, std::string_view matrix_line, std::vector<Model> &models,
-                       const Dataset &dataset, MotifName &name) {
+                       const Dataset &dataset, MotifName &name, bool &warned_of_counts) {
   const long line_no = lines.line_number();
   const int motif = static_cast<int>(models.size()) + 1;
   if (dataset.alphabet == nullptr)
@@ -94,8 +103,8 @@ void read_matrix_block(LineReader &lines, std::string_view matrix_line, std::vec
   if (!next_token(rest, token))
     file_error(lines.path(), line_no, "the matrix line of motif %d gives no width (expected \"w= 8\")", motif);
   if (!parse_int(token, w) || w < 0)
-    file_error(lines.path(), line_no, "the width of motif %d, '%.*s', is not a whole number of columns",
-               motif, static_cast<int>(token.size()), token.data());
+    file_error(lines.path(), line_no, "the width of motif %d, '%s', is not a whole number of columns",
+               motif, printable(token).c_str());
   if (w > MAX_MOTIF_WIDTH)
     file_error(lines.path(), line_no, "motif %d is %d columns wide; the limit is %d", motif, w,
                MAX_MOTIF_WIDTH);
@@ -120,6 +129,10 @@ void read_matrix_block(LineReader &lines, std::string_view matrix_line, std::vec
         file_error(lines.path(), lines.line_number(), "matrix row %d of motif %d has %d of the %d probabilities",
                    i + 1, motif, j, alength);
       values[j] = read_probability(lines, token, "probability");
+      if (values[j] > kMostProbability && !warned_of_counts) {
+        warned_of_counts = true;
+        warn_of_counts(lines, model, motif, i + 1, values[j]);
+      }
     }
   }
 }
@@ -130,12 +143,13 @@ void readmodel(const char *path, std::vector<Model> &models, Dataset &dataset) {
   LineReader lines(path);
   std::string_view line;
   MotifName name;
+  bool warned_of_counts = false;
   while (lines.next(line)) {
     if (line.empty()) continue;
     if (line.find("ALPHABET") != std::string_view::npos)
       read_alphabet_block(lines, line, dataset);
     else if (line.find("letter-probability matrix") != std::string_view::npos)
-      read_matrix_block(lines, line, models, dataset, name);
+      read_matrix_block(lines, line, models, dataset, name, warned_of_counts);
     else
       note_motif_name(line, name);
   }

@@ -67,9 +67,10 @@ bool parse_int(std::string_view token, int32_t &value) {
   return true;
 }
 
-bool parse_leading_int(std::string_view text, int64_t &value) {
+bool parse_leading_int(std::string_view text, int64_t &value, std::string_view &written) {
   size_t i = 0, n = text.size();
   while (i < n && is_space(text[i])) ++i;
+  const size_t start = i;
   bool negative = false;
   if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
   if (i == n || !is_digit(text[i])) return false;
@@ -80,5 +81,6 @@ bool parse_leading_int(std::string_view text, int64_t &value) {
     if (magnitude > limit) magnitude = limit;
   }
   value = negative ? -magnitude : std::min(magnitude, limit - 1);
+  written = text.substr(start, i - start);
   return true;
 }

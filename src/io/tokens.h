@@ -19,4 +19,5 @@ bool parse_int(std::string_view token, int32_t &value);
 // Reads an integer from the start of `text` the way stream extraction does: leading whitespace,
 // an optional sign, then digits up to the first character that cannot continue the number.
 // False when no digit follows; a value beyond 32 bits is clamped to the nearest limit.
-bool parse_leading_int(std::string_view text, int64_t &value);
+// `written` gets the sign and digits as they stand in the text, for messages.
+bool parse_leading_int(std::string_view text, int64_t &value, std::string_view &written);

@@ -1,14 +1,108 @@
 #include "records/run_stop.h"
 
+#include <sched.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 
 namespace {
 StopHandler installed_handler = nullptr;
+
+// Who may touch the tracked files: nobody (kIdle), the one thread changing them (kChanging),
+// or the signal handler that removes them and ends the process (kDying).
+enum : int { kIdle, kChanging, kDying };
+std::atomic<int> temp_state{kIdle};
+std::atomic<int> pending_signal{0};  // a signal that came during a change
+static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs lock-free atomics");
+
+// A run writes its motif file and a few reports; each is in flight only while it is written.
+constexpr int kMaxTracked = 16;
+const char *tracked[kMaxTracked];
+
+// Async-signal-safe.
+void remove_tracked() {
+  for (const char *&path : tracked) {
+    if (path != nullptr) unlink(path);
+    path = nullptr;
+  }
+}
+
+// Removes the tracked files and ends the process by `sig`, with its default action.
+[[noreturn]] void die_of(int sig) {
+  remove_tracked();
+  struct sigaction action {};
+  action.sa_handler = SIG_DFL;
+  sigemptyset(&action.sa_mask);
+  sigaction(sig, &action, nullptr);
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, sig);
+  pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+  raise(sig);
+  _exit(128 + sig);
+}
+
+void on_signal(int sig) {
+  pending_signal.store(sig);
+  int expected = kIdle;
+  // During a change, the changing thread acts on the signal when it ends the change; when
+  // another signal is already ending the process, there is nothing left to do.
+  if (temp_state.compare_exchange_strong(expected, kDying)) die_of(sig);
+}
+}  // namespace
+
+void begin_temp_change() {
+  for (;;) {
+    int expected = kIdle;
+    if (temp_state.compare_exchange_weak(expected, kChanging)) return;
+    if (expected == kDying)
+      for (;;) pause();  // the signal handler is ending the process
+    sched_yield();       // another thread is changing them
+  }
+}
+
+void end_temp_change() {
+  temp_state.store(kIdle);
+  const int sig = pending_signal.load();
+  int expected = kIdle;
+  if (sig != 0 && temp_state.compare_exchange_strong(expected, kDying)) die_of(sig);
+}
+
+bool track_temp_file(const char *path) {
+  for (const char *&slot : tracked)
+    if (slot == nullptr) {
+      slot = path;
+      return true;
+    }
+  return false;
+}
+
+void untrack_temp_file(const char *path) {
+  for (const char *&slot : tracked)
+    if (slot == path) slot = nullptr;
+}
+
+void stop_on_signals() {
+  signal(SIGXFSZ, SIG_IGN);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction action {}, previous {};
+    if (sigaction(sig, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;
+    action.sa_handler = on_signal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(sig, &action, nullptr);
+  }
 }
 
 void stop_run(int status) {
   std::fflush(stdout);
+  begin_temp_change();
+  remove_tracked();
+  end_temp_change();
   if (installed_handler != nullptr) installed_handler(status);
   std::exit(status);
 }

@@ -1,13 +1,34 @@
-// The one way a run ends early. Every fatal error (bad input, failed output, failed
-// allocation) has printed its message before it calls stop_run. A fuzzing harness or a test
-// may install its own handler to regain control instead of losing the process.
+// The ways a run ends early, and what it cleans up when it does. Every fatal error (bad input,
+// failed output, failed allocation) has printed its message before it calls stop_run. A fuzzing
+// harness or a test may install its own handler to regain control instead of losing the
+// process. Temporary files of an output being written are tracked here, so that a run ended
+// by a fatal error or by a signal removes them.
 #pragma once
 
 using StopHandler = void (*)(int status);
 
-// Ends the run with `status`: calls the installed handler, then exits.
+// Ends the run with `status`: removes the temporary files in flight, calls the installed
+// handler, then exits.
 [[noreturn]] void stop_run(int status);
 
 // Installs `handler` (nullptr restores plain exit) and returns the previous one. A handler that
 // returns still ends the process.
 StopHandler set_stop_handler(StopHandler handler);
+
+// SIGINT, SIGTERM and SIGHUP (unless ignored when the run started, as under nohup) remove the
+// temporary files in flight and then end the process by that signal, so the shell sees status
+// 128 + the signal's number. SIGXFSZ is ignored, so a write beyond the file size limit fails
+// with "File too large" and is reported and cleaned up like any failed write.
+void stop_on_signals();
+
+// Creating or settling a temporary file (creating it and tracking it, or renaming or removing
+// it and untracking it) happens between begin_temp_change and end_temp_change; a signal that
+// arrives in between is acted on at the end, so no file escapes the clean-up. The two calls
+// must not be nested, and nothing between them may stop the run.
+void begin_temp_change();
+void end_temp_change();
+
+// Between the two calls above: starts or stops tracking `path`, which must stay valid (and
+// unchanged) until it is untracked. False when too many files are tracked already.
+bool track_temp_file(const char *path);
+void untrack_temp_file(const char *path);

@@ -63,8 +63,12 @@ double get_llr_pv(double x, double n, int w, int desired_range, double frac, int
     const double above = get_llr_pv(x, std::ceil(n), w, desired_range, frac, alength, background);
     return (std::ceil(n) - n) * below + (n - std::floor(n)) * above;
   }
-  // One letter: every column has LLR 0 and no scale can be formed; every LLR is certain.
-  if (alength < 2) return 0.0;
+  // One letter: every column has LLR 0 and no scale can be formed; every LLR is certain. The
+  // background is still rescaled as the kernel would have rescaled it, so it reads 1.
+  if (alength < 2) {
+    if (alength == 1 && w > 0) background[0] = (1e-200 + background[0]) / (1e-200 + background[0]);
+    return 0.0;
+  }
   const int N = static_cast<int>(n);
   if (ndistrs < N) {
     Resize(distrs, static_cast<long>(N) + 1, "distrs", "N+1", "DISTR");

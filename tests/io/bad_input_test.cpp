@@ -93,7 +93,6 @@ TEST(BadInput, MotifFileNumbers) {
 
 TEST(BadInput, SiteFile) {
   expect_rejected("sites", "header\n1\ta\nfirst\tb\n", 3, "does not begin with a motif number");
-  expect_rejected("sites", "header\n1\ta\n   \n", 3, "does not begin with a motif number");
   expect_rejected("sites", "header\n2\ta\n", 2, "site of motif 2, but motifs are numbered 1 to 1");
   expect_rejected("sites", "header\n0\ta\n", 2, "site of motif 0, but motifs are numbered 1 to 1");
   expect_rejected("sites", "header\n-3\ta\n", 2, "motif -3");
