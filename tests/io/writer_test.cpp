@@ -14,7 +14,8 @@ TEST(Writer, WritesTheExactBytesOfAMotifFile) {
   r.add({{0.7, 0.1, 0.1, 0.1}, {0.25, 0.25, 0.25, 0.25}}, 5).log_evalue = -11.5;
   r.add({}, 0);
   EXPECT_EQ(format_motif_file(r.models, r.dataset),
-            "VORL version 4\n\nALPHABET= ACGT\nBackground letter frequencies\nA 0.3 C 0.2 G 0.2 T 0.3 \n\n"
+            "VORL version 4\n\nALPHABET= ACGT\nBackground letter frequencies\nA 0.3 C 0.2 G 0.2 T "
+            "0.3 \n\n"
             "MOTIF 1\nletter-probability matrix: alength= 4 w= 2 nsites= 5 E= 1.01301e-5\n"
             "  0.7  0.1  0.1  0.1\n  0.25  0.25  0.25  0.25\n\n\n"
             "MOTIF 2\nletter-probability matrix: alength= 4 w= 0 nsites= 0 E= 1e0\n\n\n");

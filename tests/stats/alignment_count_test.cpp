@@ -1,11 +1,12 @@
 // Number of alignments, the product-of-p-values tail, and the E-value they give.
+#include "stats/alignment_count.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <vector>
 
-#include "stats/alignment_count.h"
 #include "support/records.h"
 
 namespace {
@@ -34,7 +35,12 @@ TEST(AlignmentCount, CountsThePlacementsOfTheSites) {
       {Pooled, {10, 8, 5}, 9, 3, 0, kInf},
       {Pooled, {10, 8, 5}, 9, 1, 0, std::log(2.0)},
       // The pooled total is beyond 32 bits.
-      {Pooled, {2'000'000'000, 2'000'000'000, 2'000'000'000}, 10, 1, 0, std::log(3.0 * (2'000'000'000 - 9))},
+      {Pooled,
+       {2'000'000'000, 2'000'000'000, 2'000'000'000},
+       10,
+       1,
+       0,
+       std::log(3.0 * (2'000'000'000 - 9))},
   };
   for (const NalignCase &c : cases) {
     TestRecords records("", {}, c.lengths);  // the length cache is rebuilt for every case
@@ -59,7 +65,8 @@ TEST(ProductTail, ProbabilityThatTheProductIsAtMostTheGivenOne) {
       // The direct series overflows here; the largest term dominates.
       {299, -200000.0, -200000.0 + 298 * std::log(200000.0) - std::lgamma(299.0), 1.0},
   };
-  for (const auto &c : cases) EXPECT_NEAR(log_qfast(c.n, c.log_prod), c.expected, c.tolerance) << c.n;
+  for (const auto &c : cases)
+    EXPECT_NEAR(log_qfast(c.n, c.log_prod), c.expected, c.tolerance) << c.n;
   EXPECT_LT(log_qfast(299, -200000.0), log_qfast(299, -199999.0));
 }
 

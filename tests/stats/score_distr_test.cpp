@@ -1,4 +1,6 @@
 // Convolution and upper tails of log-space score distributions.
+#include "stats/score_distr.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -6,14 +8,14 @@
 #include <vector>
 
 #include "stats/log_tables.h"
-#include "stats/score_distr.h"
 
 namespace {
 
 const double kHalf = std::log(0.5), kQuarter = std::log(0.25), kZero = LOG_ZERO;
 
 void expect_near_all(const double *got, const std::vector<double> &expected) {
-  for (size_t i = 0; i < expected.size(); ++i) EXPECT_NEAR(got[i], expected[i], 1e-7) << "index " << i;
+  for (size_t i = 0; i < expected.size(); ++i)
+    EXPECT_NEAR(got[i], expected[i], 1e-7) << "index " << i;
 }
 
 class ScoreDistr : public ::testing::Test {

@@ -11,7 +11,8 @@ RunResult run_tool(const std::vector<std::string> &args, const std::vector<std::
   const std::string out_path = scratch.path("stdout"), err_path = scratch.path("stderr");
   const pid_t pid = fork();
   if (pid == 0) {
-    if (!freopen(out_path.c_str(), "w", stdout) || !freopen(err_path.c_str(), "w", stderr)) _exit(127);
+    if (!freopen(out_path.c_str(), "w", stdout) || !freopen(err_path.c_str(), "w", stderr))
+      _exit(127);
     for (const std::string &assignment : env) putenv(const_cast<char *>(assignment.c_str()));
     std::vector<char *> argv{const_cast<char *>(MOTIFSIG_EXE)};
     for (const std::string &arg : args) argv.push_back(const_cast<char *>(arg.c_str()));

@@ -20,7 +20,9 @@ TempDir::TempDir(const char *base) {
 }
 
 TempDir::~TempDir() {
-  const auto remove_entry = [](const char *entry, const struct stat *, int, FTW *) { return remove(entry); };
+  const auto remove_entry = [](const char *entry, const struct stat *, int, FTW *) {
+    return remove(entry);
+  };
   nftw(dir_.c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS);
 }
 
