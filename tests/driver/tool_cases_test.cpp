@@ -50,8 +50,9 @@ struct ToolCase {
   std::string name;
   std::string args;     // split at blanks; {seqs} {motifs} {sites} {out} {dir} are scratch paths,
                         // {ex} the examples; the output file {out} holds kEarlier before the run
-  std::string file;     // "seqs", "motifs" or "sites": that input's content is `content`;
-  std::string content;  // "examples.gz": the three are gzip-compressed copies of the examples
+  std::string file;     // "seqs", "motifs" or "sites": that input holds `content` instead;
+                        // "examples.gz": the three are gzip-compressed copies of the examples
+  std::string content;
   int status;
   std::string err;     // '*' stands for any text
   std::string out;     // standard output, '*' as above
@@ -88,15 +89,11 @@ const ToolCase kCases[] = {
      {"LOCPATH={locales}", "LC_ALL=de_DE.UTF-8"}},
 
     {"Usage", "a b c", "", "", 2, "motifsig: expected 4 file names, got 3\n*", "", kEarlier},
-    {"ShortHelp", "-h", "", "", 0, "", "Usage: motifsig [OPTIONS] SEQUENCES MOTIFS SITES OUTPUT*",
-     kEarlier},
     {"LongHelp", "--help", "", "", 0, "", "Usage: motifsig [OPTIONS] SEQUENCES MOTIFS SITES *",
      kEarlier},
     {"Version", "--version", "", "", 0, "", "motifsig 1.*", kEarlier},
 
     {"MissingSequences", "{dir}/none {motifs} {sites} {out}", "", "", 1,
-     "motifsig: {dir}/none: cannot open file: No such file or directory\n", "*", kEarlier},
-    {"MissingMotifs", "{seqs} {dir}/none {sites} {out}", "", "", 1,
      "motifsig: {dir}/none: cannot open file: No such file or directory\n", "*", kEarlier},
     {"MissingSites", "{seqs} {motifs} {dir}/none {out}", "", "", 1,
      "motifsig: {dir}/none: cannot open file: No such file or directory\n", "*", kEarlier},
@@ -136,8 +133,6 @@ const ToolCase kCases[] = {
         ":6: *row 2 of motif 1 has 0 of the 4*"),
     bad("OverflowingProbability", "motifs", matrix("1", "0.25 0.25 1e999 0.25\n"),
         ":5: *'1e999' is not a number*"),
-    bad("InfiniteProbability", "motifs", matrix("1", "0.25 inf 0.25 0.25\n"),
-        ":5: *'inf' is not a number*"),
 
     bad("SiteWithoutNumber", "sites", "h\n1\ta\nfirst\tb\n", ":3: *not begin with a motif number*"),
     bad("BlankSiteLine", "sites", "h\n1\ta\n   \n", ":3: *does not begin with a motif number*"),

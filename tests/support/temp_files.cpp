@@ -54,8 +54,6 @@ std::string read_file(const std::string &path) {
   return text.str();
 }
 
-bool file_exists(const std::string &path) { return access(path.c_str(), F_OK) == 0; }
-
 std::string gzip_bytes(const std::string &text) {
   std::string out(compressBound(text.size()) + 64, '\0');
   z_stream stream{};

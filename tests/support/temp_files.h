@@ -26,7 +26,6 @@ class TempDir {
 
 // The whole content of a file; empty if it cannot be read.
 std::string read_file(const std::string &path);
-bool file_exists(const std::string &path);
 
 // `text` compressed in the gzip format.
 std::string gzip_bytes(const std::string &text);
