@@ -14,7 +14,7 @@
 
 namespace {
 
-const char kSeqs[] = ">a\nACGTACGTAC\n>b\nACGTACGT\n>c\nACGTA\n";
+const char kSeqs[] = ">a\nACGTACGTAC\n\n>b\nACGTACGT\n>c\nACGTA\n";  // a blank line is no sequence
 const char kMotifs[] =
     "ALPHABET= ACGT\nBackground letter frequencies\nA 0.3 C 0.3 G 0.3 T 0.3\n\n"
     "MOTIF 1\nletter-probability matrix: alength= 4 w= 2 nsites= 0 E= 0\n"
