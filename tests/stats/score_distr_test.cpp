@@ -11,6 +11,7 @@
 
 namespace {
 
+const bool kTablesReady = (init_log(), init_exp(), true);
 const double kHalf = std::log(0.5), kQuarter = std::log(0.25), kZero = LOG_ZERO;
 
 void expect_near_all(const double *got, const std::vector<double> &expected) {
@@ -18,15 +19,8 @@ void expect_near_all(const double *got, const std::vector<double> &expected) {
     EXPECT_NEAR(got[i], expected[i], 1e-7) << "index " << i;
 }
 
-class ScoreDistr : public ::testing::Test {
- protected:
-  void SetUp() override {
-    init_log();
-    init_exp();
-  }
-};
-
-TEST_F(ScoreDistr, SumOfTwoDistributions) {
+TEST(ScoreDistr, SumOfTwoDistributions) {
+  ASSERT_TRUE(kTablesReady);
   const struct {
     std::vector<double> a, b, sum;
     int range;  // highest index with probability, -1 for none
@@ -47,7 +41,7 @@ TEST_F(ScoreDistr, SumOfTwoDistributions) {
   }
 }
 
-TEST_F(ScoreDistr, UpperTail) {
+TEST(ScoreDistr, UpperTail) {
   const struct {
     std::vector<double> d, tail;
   } cases[] = {
