@@ -15,12 +15,9 @@ const double kInf = std::numeric_limits<double>::infinity();
 const int64_t kBillions = 2'000'000'000;
 
 TEST(AlignmentCount, CountsThePlacementsOfTheSites) {
-  const struct {
-    MOTYPE mtype;
-    std::vector<int64_t> lengths;
-    int w, N, two_strands;
-    double expected;  // ln of the count, or kInf
-  } cases[] = {
+  // clang-format off
+  const struct { MOTYPE mtype; std::vector<int64_t> lengths; int w, N, two_strands; double ln; }
+  cases[] = {
       {PerSequenceB, {5, 10, 8}, 6, 2, 0, std::log(45.0)},
       {PerSequenceA, {5, 10, 8}, 6, 2, 1, std::log(180.0)},
       {PerSequenceB, {5, 10, 8}, 6, 3, 0, kInf},  // only two sequences are long enough
@@ -36,19 +33,18 @@ TEST(AlignmentCount, CountsThePlacementsOfTheSites) {
       // The pooled total is beyond 32 bits.
       {Pooled, {kBillions, kBillions, kBillions}, 10, 1, 0, std::log(3.0 * (kBillions - 9))},
   };
+  // clang-format on
   for (const auto &c : cases) {
     TestRecords records("", {}, c.lengths);  // the length cache is rebuilt for every case
     const double got = get_log_nalign(c.mtype, c.w, c.N, c.two_strands, records.dataset);
-    EXPECT_TRUE(got == c.expected || std::fabs(got - c.expected) < 1e-9)
+    EXPECT_TRUE(got == c.ln || std::fabs(got - c.ln) < 1e-9)
         << got << " for w " << c.w << " N " << c.N;
   }
 }
 
 TEST(ProductTail, ProbabilityThatTheProductIsAtMostTheGivenOne) {
-  const struct {
-    int n;
-    double log_prod, expected, tolerance;
-  } cases[] = {
+  // clang-format off
+  const struct { int n; double log_prod, expected, tolerance; } cases[] = {
       {0, -5.0, 0.0, 0},
       {1, -5.0, -5.0, 0},
       {2, -5.0, -5.0 + std::log(6.0), 1e-14},
@@ -57,18 +53,16 @@ TEST(ProductTail, ProbabilityThatTheProductIsAtMostTheGivenOne) {
       // The direct series overflows here; the largest term dominates.
       {299, -200000.0, -200000.0 + 298 * std::log(200000.0) - std::lgamma(299.0), 1.0},
   };
+  // clang-format on
   for (const auto &c : cases)
     EXPECT_NEAR(log_qfast(c.n, c.log_prod), c.expected, c.tolerance) << c.n;
   EXPECT_LT(log_qfast(299, -200000.0), log_qfast(299, -199999.0));
 }
 
 TEST(Significance, CombinesTailAndAlignments) {
-  const struct {
-    double neg_log_product;
-    int w, N, both_strands, palindrome;
-    std::vector<int64_t> lengths;
-    double expected;
-  } cases[] = {
+  // clang-format off
+  const struct { double neg_log_product; int w, N, both, palindrome; std::vector<int64_t> lengths;
+                 double expected; } cases[] = {
       {std::log(100.0), 2, 2, 0, 0, {10, 8, 5}, 2.36027},
       {3.0, 2, 2, 1, 0, {10, 8, 5}, 5.01434},
       {3.0, 2, 2, 1, 1, {10, 8, 5}, 3.62804},  // a palindrome counts one strand
@@ -76,9 +70,10 @@ TEST(Significance, CombinesTailAndAlignments) {
       {0.0, 3, 0, 0, 0, {}, 0.0},  // no sites: no sequences needed, no length cache built
       {2.0, 1, 0, 0, 0, {}, -2.0},
   };
+  // clang-format on
   for (const auto &c : cases) {
     TestRecords records("", {}, c.lengths);
-    EXPECT_NEAR(get_log_sig(c.neg_log_product, PerSequenceB, c.w, c.N, c.both_strands, c.palindrome,
+    EXPECT_NEAR(get_log_sig(c.neg_log_product, PerSequenceB, c.w, c.N, c.both, c.palindrome,
                             records.dataset),
                 c.expected, 1e-5);
   }
