@@ -55,15 +55,9 @@ std::string read_file(const std::string &path) {
 }
 
 std::string gzip_bytes(const std::string &text) {
-  std::string out(compressBound(text.size()) + 64, '\0');
-  z_stream stream{};
-  deflateInit2(&stream, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);  // 15 + 16: gzip wrapper
-  stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(text.data()));
-  stream.avail_in = static_cast<uInt>(text.size());
-  stream.next_out = reinterpret_cast<Bytef *>(out.data());
-  stream.avail_out = static_cast<uInt>(out.size());
-  deflate(&stream, Z_FINISH);
-  out.resize(stream.total_out);
-  deflateEnd(&stream);
-  return out;
+  const TempDir dir;
+  gzFile file = gzopen(dir.path("packed").c_str(), "wb");
+  gzwrite(file, text.data(), static_cast<unsigned>(text.size()));
+  gzclose(file);
+  return read_file(dir.path("packed"));
 }

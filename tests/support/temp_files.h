@@ -36,6 +36,6 @@ struct RunResult {
   std::string err;
 };
 
-// Runs the motifsig executable with `args`, in `env` (assignments such as "LC_ALL=C", may be
-// empty), capturing its output. Defined in run_tool.cpp, which only the test suite links.
+// Runs the motifsig executable with `args` (no quote marks in them) and `env` (assignments such
+// as "LC_ALL=C"), capturing its output. Defined in run_tool.cpp, which only the suite links.
 RunResult run_tool(const std::vector<std::string> &args, const std::vector<std::string> &env = {});
