@@ -8,7 +8,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-build-fuzz}"
 seconds="${FUZZ_SECONDS:-30}"
-targets=(fuzz_read_seqs fuzz_readmodel fuzz_read_m_seqs fuzz_whole_run fuzz_llr_kernel)
+targets=(fuzz_read_seqs fuzz_whole_run fuzz_llr_kernel)
 
 for tool in clang clang++; do
   command -v "$tool" >/dev/null || { echo "fuzz-smoke: $tool is not installed" >&2; exit 1; }
@@ -29,7 +29,7 @@ for target in "${targets[@]}"; do
   args=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -close_fd_mask=3
         -print_final_stats=1 -artifact_prefix="$work/artifacts/")
   case "$target" in
-    fuzz_readmodel | fuzz_whole_run) args+=(-dict="$root/fuzz/motif_file.dict") ;;
+    fuzz_whole_run) args+=(-dict="$root/fuzz/motif_file.dict") ;;
   esac
   echo "fuzz-smoke: $target for ${seconds}s"
   if "$build/fuzz/$target" "${args[@]}" "$work/corpus" >"$work/log" 2>&1; then

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "driver/run.h"
 #include "harness.h"
 #include "io/read_seqs.h"
+#include "records/records.h"
 
 namespace {
 

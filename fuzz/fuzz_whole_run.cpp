@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "driver/run.h"
+#include "records/records.h"
 #include "harness.h"
 #include "io/read_m_seqs.h"
 #include "io/read_seqs.h"
@@ -68,6 +69,24 @@ bool stops_on_purpose(const Dataset &dataset, const std::vector<Model> &models) 
   return false;
 }
 
+// What the readers accept is self-consistent: an alphabet, and every motif within the width
+// limit with all its rows of finite, non-negative probabilities.
+void check_accepted(const Dataset &dataset, const std::vector<Model> &models) {
+  if (dataset.alphabet == nullptr || dataset.background == nullptr || dataset.alength < 1)
+    harness_fault("accepted a motif file without an alphabet");
+  for (int j = 0; j < dataset.alength; ++j)
+    if (!(dataset.background[j] >= 0 && std::isfinite(dataset.background[j])))
+      harness_fault("accepted background frequency %g", dataset.background[j]);
+  for (const Model &model : models) {
+    if (model.w < 0 || model.w > MAX_MOTIF_WIDTH || model.matrix == nullptr || model.nsites < 0)
+      harness_fault("accepted a motif of width %d with %d sites", model.w, model.nsites);
+    for (int i = 0; i < model.w; ++i)
+      for (int j = 0; j < dataset.alength; ++j)
+        if (!(model.matrix[i][j] >= 0 && std::isfinite(model.matrix[i][j])))
+          harness_fault("accepted probability %g", model.matrix[i][j]);
+  }
+}
+
 // True when every column distribution the run would build is cheap enough.
 bool statistics_are_small(const Dataset &dataset, const std::vector<Model> &models) {
   if (dataset.alength < 2) return true;
@@ -100,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const std::string seqs_path = write_scratch("sequences", seqs.data, seqs.size);
   const std::string motifs_path = write_scratch("motifs", motifs.data, motifs.size);
   const std::string sites_path = write_scratch("sites", sites.data, sites.size);
-  const std::string output_path = scratch_path("output");
+  const std::string output_path = scratch().path("output");
   ThrowingStops stops;
 
   // The readers first, on records the harness owns, so that a stop leaks nothing.
@@ -115,6 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     freestuff();
     return 0;
   }
+  check_accepted(dataset, models);
   const bool small = statistics_are_small(dataset, models);
   const bool skip = stops_on_purpose(dataset, models);
   const Shape expected = shape_of(dataset, models);
@@ -132,9 +152,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   } catch (const HarnessStop &stop) {
     harness_fault("the run stopped with status %d after its readers had accepted the input", stop.status);
   }
-  static const char *const kFiles[] = {"sequences", "motifs", "sites", "output"};
-  const std::string stray = unexpected_scratch_files(kFiles, 4);
-  if (!stray.empty()) harness_fault("the run left %s beside its output", stray.c_str());
+  const std::vector<std::string> kFiles = {"motifs", "output", "sequences", "sites"};
+  if (scratch().files() != kFiles) harness_fault("the run left a file beside its output");
 
   try {
     readmodel(output_path.c_str(), models, dataset);

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "records/records.h"
+#include "support/temp_files.h"
 
 // Thrown by the installed stop handler in place of exiting; private to the harness.
 struct HarnessStop {
@@ -23,15 +23,11 @@ class ThrowingStops {
   ThrowingStops &operator=(const ThrowingStops &) = delete;
 };
 
-// Path of `name` in this process's scratch directory (on /dev/shm when it exists), which is
-// made on first use and removed with its files when the process exits normally.
-std::string scratch_path(const char *name);
+// This process's scratch directory (on /dev/shm when it can), removed when the process exits.
+const TempDir &scratch();
 
 // Replaces the content of the scratch file `name` with `size` bytes of `data`; returns its path.
 std::string write_scratch(const char *name, const uint8_t *data, size_t size);
-
-// Names of the files in the scratch directory other than `expected` ones (comma-separated).
-std::string unexpected_scratch_files(const char *const *expected, int count);
 
 // Sends the tool's progress lines on standard output to /dev/null.
 void silence_stdout();

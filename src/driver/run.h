@@ -2,8 +2,6 @@
 // output motif file, and release everything.
 #pragma once
 
-#include <vector>
-
 #include "records/records.h"
 
 #include "driver/options.h"
@@ -11,6 +9,3 @@
 // Runs every step in order, announcing each on standard output. Returns 0; an error stops the
 // run from where it is found (stop_run).
 int run_motifsig(const RunOptions &options);
-
-// Releases the arrays of the records (the records themselves are values).
-void release_records(Dataset &dataset, std::vector<Model> &models);

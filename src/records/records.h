@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // How the sites of a motif may be distributed over the sequences.
 enum MOTYPE : int32_t {
@@ -46,3 +47,6 @@ struct Model {
   std::string id;   // from the "MOTIF id alt" line before the matrix; empty when absent
   std::string alt;
 };
+
+// Releases the arrays of the records (the records themselves are values).
+void release_records(Dataset &dataset, std::vector<Model> &models);

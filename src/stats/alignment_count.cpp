@@ -30,8 +30,7 @@ double log_series_scaled(int n, double x) {
   }
   return std::log(sum) + largest;
 }
-// The order int_compare gives (sorted ints are the same array whichever algorithm sorts them).
-// Sequence lengths usually span a narrow range, where counting them is much faster.
+// Sorts the length cache longest first. Sequence lengths usually span a narrow range, where counting them is much faster.
 void sort_longest_first(int *values, int n) {
   int largest = 0;
   for (int i = 0; i < n; ++i) largest = std::max(largest, values[i]);
@@ -46,10 +45,6 @@ void sort_longest_first(int *values, int n) {
     for (int c = count[value]; c > 0; --c) values[at++] = value;
 }
 }  // namespace
-
-int int_compare(const void *a, const void *b) {
-  return *static_cast<const int *>(b) - *static_cast<const int *>(a);
-}
 
 double log_comb(int n, int k) {
   const int hi = k > n - k ? k : n - k;

@@ -4,9 +4,6 @@
 
 #include "records/records.h"
 
-// qsort order for the length cache: longest first.
-int int_compare(const void *a, const void *b);
-
 // ln of the binomial coefficient binom(n, k).
 double log_comb(int n, int k);
 

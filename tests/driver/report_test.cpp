@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
@@ -175,7 +176,7 @@ TEST(Reports, OddValuesAndNamesStayValid) {
 
 TEST(Reports, HeadlessChromiumRendersTheDnaReport) {
   const std::string browser = "/usr/bin/chromium";
-  if (!file_exists(browser)) GTEST_SKIP() << "no browser at " << browser << ": install the chromium package";
+  if (!std::filesystem::exists(browser)) GTEST_SKIP() << "no browser at " << browser << ": install the chromium package";
   TempDir dir;
   ASSERT_EQ(run_tool(run_reports(dir, kDna)).status, 0);
   int runs = 0;
@@ -212,7 +213,7 @@ TEST(Reports, AReportThatCannotBeWrittenStopsTheRunAndLeavesNoFile) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err.find("motifsig: " + report + ": "), 0u) << r.err;
     EXPECT_EQ(count(r.err, "\n"), 1u) << r.err;
-    EXPECT_FALSE(file_exists(missing));
+    EXPECT_FALSE(std::filesystem::exists(missing));
     EXPECT_EQ(read_file(output), "earlier result\n");
   }
 }

@@ -1,33 +1,50 @@
 #include "support/temp_files.h"
 
-#include <sys/wait.h>
+#include <dirent.h>
+#include <ftw.h>
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
-TempDir::TempDir() {
-  const char *base = std::getenv("TMPDIR");
+TempDir::TempDir(const char *base) {
+  if (base == nullptr) base = std::getenv("TMPDIR");
   std::string pattern = std::string(base ? base : "/tmp") + "/motifsig-test-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make " + pattern);
   dir_ = pattern;
 }
 
 TempDir::~TempDir() {
-  std::string command = "rm -rf '" + dir_ + "'";
-  if (std::system(command.c_str()) != 0) {
-  }
+  const auto remove_entry = [](const char *entry, const struct stat *, int, FTW *) {
+    return remove(entry);
+  };
+  nftw(dir_.c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS);
 }
 
 std::string TempDir::path(const std::string &name) const { return dir_ + "/" + name; }
 
 std::string TempDir::write(const std::string &name, const std::string &content) const {
-  std::string p = path(name);
-  std::ofstream(p, std::ios::binary) << content;
+  const std::string p = path(name);
+  std::ofstream out(p, std::ios::binary | std::ios::trunc);
+  if (!(out << content) || !out.flush()) throw std::runtime_error("cannot write " + p);
   return p;
+}
+
+std::vector<std::string> TempDir::files() const {
+  std::vector<std::string> names;
+  if (DIR *dir = opendir(dir_.c_str())) {
+    while (const dirent *entry = readdir(dir))
+      if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..")
+        names.push_back(entry->d_name);
+    closedir(dir);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 std::string read_file(const std::string &path) {
@@ -37,41 +54,10 @@ std::string read_file(const std::string &path) {
   return text.str();
 }
 
-bool file_exists(const std::string &path) { return access(path.c_str(), F_OK) == 0; }
-
-RunResult run_tool(const std::vector<std::string> &args, const std::vector<std::string> &env) {
-  TempDir scratch;
-  std::string out_path = scratch.path("stdout"), err_path = scratch.path("stderr");
-  pid_t pid = fork();
-  if (pid == 0) {
-    if (!freopen(out_path.c_str(), "w", stdout) || !freopen(err_path.c_str(), "w", stderr)) _exit(127);
-    for (const std::string &assignment : env) putenv(const_cast<char *>(assignment.c_str()));
-    std::vector<char *> argv;
-    argv.push_back(const_cast<char *>(MOTIFSIG_EXE));
-    for (const std::string &arg : args) argv.push_back(const_cast<char *>(arg.c_str()));
-    argv.push_back(nullptr);
-    execv(MOTIFSIG_EXE, argv.data());
-    _exit(127);
-  }
-  int wait_status = 0;
-  waitpid(pid, &wait_status, 0);
-  RunResult result;
-  result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
-  result.out = read_file(out_path);
-  result.err = read_file(err_path);
-  return result;
-}
-
 std::string gzip_bytes(const std::string &text) {
-  std::string out(compressBound(text.size()) + 64, '\0');
-  z_stream stream{};
-  deflateInit2(&stream, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);  // 15 + 16: gzip wrapper
-  stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(text.data()));
-  stream.avail_in = static_cast<uInt>(text.size());
-  stream.next_out = reinterpret_cast<Bytef *>(out.data());
-  stream.avail_out = static_cast<uInt>(out.size());
-  deflate(&stream, Z_FINISH);
-  out.resize(stream.total_out);
-  deflateEnd(&stream);
-  return out;
+  const TempDir dir;
+  gzFile file = gzopen(dir.path("packed").c_str(), "wb");
+  gzwrite(file, text.data(), static_cast<unsigned>(text.size()));
+  gzclose(file);
+  return read_file(dir.path("packed"));
 }

@@ -1,21 +1,24 @@
-// Scratch files for tests, and runs of the built executable.
+// Scratch files for the tests and the fuzz targets, and runs of the built executable.
 #pragma once
 
 #include <string>
 #include <vector>
 
-// A fresh directory, removed with everything in it when the object goes.
+// A fresh directory under `base` (TMPDIR or /tmp when null), removed with its files when the
+// object goes.
 class TempDir {
  public:
-  TempDir();
+  explicit TempDir(const char *base = nullptr);
   ~TempDir();
   TempDir(const TempDir &) = delete;
   TempDir &operator=(const TempDir &) = delete;
 
   // Path of `name` inside the directory.
   std::string path(const std::string &name) const;
-  // Writes `content` to `name` and returns its path.
+  // Writes `content` to `name` and returns its path; throws if it cannot.
   std::string write(const std::string &name, const std::string &content) const;
+  // Names of the files in the directory, sorted.
+  std::vector<std::string> files() const;
 
  private:
   std::string dir_;
@@ -23,7 +26,6 @@ class TempDir {
 
 // The whole content of a file; empty if it cannot be read.
 std::string read_file(const std::string &path);
-bool file_exists(const std::string &path);
 
 // `text` compressed in the gzip format.
 std::string gzip_bytes(const std::string &text);
@@ -34,6 +36,6 @@ struct RunResult {
   std::string err;
 };
 
-// Runs the motifsig executable with `args`, in `env` (assignments such as "LC_ALL=C", may be
-// empty), capturing its output.
+// Runs the motifsig executable with `args` (no quote marks in them) and `env` (assignments such
+// as "LC_ALL=C"), capturing its output. Defined in run_tool.cpp, which only the suite links.
 RunResult run_tool(const std::vector<std::string> &args, const std::vector<std::string> &env = {});

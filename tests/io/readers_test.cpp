@@ -1,0 +1,110 @@
+// The three readers: the motif file's keyword lines and blocks, the site file's motif numbers,
+// sequence lines longer than the read buffer, and compressed files.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "io/line_reader.h"
+#include "io/read_m_seqs.h"
+#include "io/read_seqs.h"
+#include "io/readmodel.h"
+#include "support/records.h"
+#include "support/temp_files.h"
+
+namespace {
+
+// The alphabet, the background and each motif ("id alt w=N: rows") as one line of text.
+std::string summary(const TestRecords &r) {
+  std::ostringstream text;
+  text << r.dataset.alphabet << ':';
+  for (int j = 0; j < r.dataset.alength; ++j) text << ' ' << r.dataset.background[j];
+  for (const Model &m : r.models) {
+    text << "; " << m.id << ' ' << m.alt << " w=" << m.w << ':';
+    for (int i = 0; i < m.w * r.dataset.alength; ++i)
+      text << ' ' << m.matrix[i / r.dataset.alength][i % r.dataset.alength];
+    if (m.nsites != 0 || m.log_evalue != 0) text << " (nsites or E read)";
+  }
+  return text.str();
+}
+
+TEST(MotifReader, KeywordLinesAndBlocks) {
+  // clang-format off
+  const std::pair<std::string, std::string> cases[] = {
+      // Motifs in file order with their names; nsites, E and extra row numbers are unread.
+      {"VORL version 4\n\nALPHABET= ACGT\nBackground letter frequencies\nA 0.3 C 0.2 G 0.2 T 0.3\n"
+       "\nMOTIF 7 named\nletter-probability matrix: alength= 4 w= 2 nsites= 20 E= 1e-5\n"
+       "  0.7  0.1  0.1  0.1\n  0.25  0.25  0.25  0.25\n\n\n"
+       "MOTIF 3\nletter-probability matrix: alength= 4 w= 1 nsites= 5 E= 1\n1 0 0 0 extra 9\n",
+       "ACGT: 0.3 0.2 0.2 0.3; 7 named w=2: 0.7 0.1 0.1 0.1 0.25 0.25 0.25 0.25; 3  w=1: 1 0 0 0"},
+      // The background goes by position, not by letter.
+      {"ALPHABET= ACGT\nx\nT 0.1 G 0.2 C 0.3 A 0.4 ignored tokens\n", "ACGT: 0.1 0.2 0.3 0.4"},
+      // A width-zero motif lets the next line be read as usual.
+      {"ALPHABET= AC\n\nA 0.5 C 0.5\nletter-probability matrix: alength= 2 w= 0 nsites= 0 E= 0\n"
+       "letter-probability matrix: alength= 2 w= 1 nsites= 0 E= 0\n0.9 0.1",
+       "AC: 0.5 0.5;   w=0:;   w=1: 0.9 0.1"},
+      // The alphabet keyword wins over the matrix keyword on one line.
+      {"ALPHABET= AC letter-probability matrix\nskip\nA 0.5 C 0.5\r\n", "AC: 0.5 0.5"},
+      // A later alphabet of the same size replaces the first.
+      {"ALPHABET= AC\n\nA 0.5 C 0.5\nALPHABET= GT\n\nG 0.9 T 0.1\n", "GT: 0.9 0.1"},
+  };
+  // clang-format on
+  for (const auto &[content, expected] : cases) {
+    TempDir dir;
+    TestRecords r;
+    readmodel(dir.write("motifs.txt", content).c_str(), r.models, r.dataset);
+    EXPECT_EQ(summary(r), expected);
+  }
+}
+
+TEST(SiteReader, CountsSitesPerMotifAfterTheHeader) {
+  const struct {
+    std::string content;
+    std::vector<int> counts;
+  } cases[] = {
+      {"motif\tseq\n1\ta\n2\tb\n1\tc\n", {2, 1, 0}},
+      {"1\tx\n", {0, 0, 0}},  // the header is discarded even when it looks like a site
+      {"", {0, 0, 0}},
+      // Leading blanks, text after the digits, no TAB at all, empty lines between sites.
+      {"h\n  2\tx\n1abc\ty\n\n2 more text\n\n3\n", {1, 2, 1}},
+  };
+  for (const auto &c : cases) {
+    TempDir dir;
+    std::vector<Model> models(3);
+    read_m_seqs(dir.write("sites.tsv", c.content).c_str(), models);
+    std::vector<int> counts;
+    for (const Model &m : models) counts.push_back(m.nsites);
+    EXPECT_EQ(counts, c.counts) << c.content;
+  }
+}
+
+TEST(SequenceReader, LinesLongerThanTheReadBufferAreMeasuredWhole) {
+  const std::string long_line(3'500'000, 'A');
+  TempDir dir;
+  TestRecords r;
+  read_seqs(dir.write("seqs.fa", ">x\n" + long_line + "\nAC\n" + long_line).c_str(), r.dataset);
+  ASSERT_EQ(r.dataset.nseqs, 3);
+  EXPECT_EQ(r.dataset.seqs[0]->length, 3'500'000);
+  EXPECT_EQ(r.dataset.seqs[1]->length, 2);
+  EXPECT_EQ(r.dataset.seqs[2]->length, 3'500'000);
+}
+
+TEST(LineReader, CompressedAndPlainFilesGiveTheSameLines) {
+  std::string text;
+  for (int i = 0; i < 20000; ++i)
+    text += ">s" + std::to_string(i) + "\n" + std::string(i % 97, 'C') + "\n";
+  text += "last line without line feed";
+  TempDir dir;
+  for (const std::string name : {"plain.txt", "packed.gz"}) {
+    LineReader lines(dir.write(name, name == "plain.txt" ? text : gzip_bytes(text)).c_str());
+    std::string joined;
+    std::string_view line;
+    while (lines.next(line)) joined.append(line.data(), line.size()).push_back('\n');
+    EXPECT_EQ(joined, text + "\n") << name;
+    EXPECT_EQ(lines.line_number(), 40001) << name;
+  }
+}
+
+}  // namespace
