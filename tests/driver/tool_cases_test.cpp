@@ -19,61 +19,85 @@ const char kMotifs[] =
     "ALPHABET= ACGT\nBackground letter frequencies\nA 0.3 C 0.3 G 0.3 T 0.3\n\n"
     "MOTIF 1\nletter-probability matrix: alength= 4 w= 2 nsites= 0 E= 0\n"
     "0.7 0.1 0.1 0.1\n0.1 0.1 0.1 0.7\n\n"
-    "MOTIF 2\nletter-probability matrix: alength= 4 w= 1 nsites= 0 E= 0\n0.25 0.25 0.25 0.25\n";
+    "MOTIF 2\nletter-probability matrix: alength= 4 w= 1 nsites= 0 E= 0\n0.25 0.25 0.25 0.25\n"
+    "letter-probability matrix: alength= 4 w= 0\n";
 const char kSites[] = "header\n1\ta\n1\tb\n2\tc\n";
+const char kBackground[] = "# as in the motif file\nA 0.25\nC 0.25\n\nG 0.25\nT 0.25\n";
 const char kEarlier[] = "an earlier result\n";
 const char kSteps[] =
     "reading original data file...\nreading models...\nreading motif sequences...\n"
     "calculating evalues...\n";
-const char kFour[] = "{seqs} {motifs} {sites} {out}";
+// The background is rescaled to sum 1. Motif 2 equals the background, so its E-value is the
+// number of placements of its one site: the 10 positions of the longest sequence times the 3
+// sequences it may lie in. Motif 3, of width 0, has no sites and E-value 1.
+const char kOutput[] =
+    "VORL version 4\n\nALPHABET= ACGT\nBackground letter frequencies\n"
+    "A 0.25 C 0.25 G 0.25 T 0.25 \n\n"
+    "MOTIF 1\nletter-probability matrix: alength= 4 w= 2 nsites= 2 E= 1.89e2\n"
+    "  0.7  0.1  0.1  0.1\n  0.1  0.1  0.1  0.7\n\n\n"
+    "MOTIF 2\nletter-probability matrix: alength= 4 w= 1 nsites= 1 E= 3e1\n"
+    "  0.25  0.25  0.25  0.25\n\n\n"
+    "MOTIF 3\nletter-probability matrix: alength= 4 w= 0 nsites= 0 E= 1e0\n\n\n";
+const std::string kFour = "{seqs} {motifs} {sites} {out}";
 const char kExample[] = "{ex}/peaks.fa {ex}/motifs.txt {ex}/sites.tsv {out}";
+const char kJoined[] =
+    ": the compressed data is followed by data that is not compressed (were a compressed file "
+    "and a plain one joined?)\n";
 
 std::string motifs_with(const std::string &tail) {
   return "ALPHABET= ACGT\nBackground letter frequencies\nA 0.25 C 0.25 G 0.25 T 0.25\n" + tail;
 }
 std::string background(const std::string &row) { return "ALPHABET= ACGT\nx\n" + row + "\n"; }
+std::string block(const std::string &w, const std::string &rows = "") {
+  return "letter-probability matrix: alength= 4 w= " + w + "\n" + rows;
+}
 std::string matrix(const std::string &w, const std::string &rows = "") {
-  return motifs_with("letter-probability matrix: alength= 4 w= " + w + "\n" + rows);
+  return motifs_with(block(w, rows));
 }
-
 const std::string kPacked = gzip_bytes(read_file(MOTIFSIG_EXAMPLES "/peaks.fa"));
-std::string corrupted(std::string bytes) {
-  for (size_t i = 20; i + 10 < bytes.size(); i += 7) bytes[i] = static_cast<char>(bytes[i] ^ 0x5a);
-  return bytes;
-}
 
 struct ToolCase {
   std::string name;
-  std::string args;  // split at blanks; {seqs} {motifs} {sites} {out} {dir} are scratch paths,
-                     // {ex} the examples; the output file {out} holds kEarlier before the run
-  std::string file;  // "seqs", "motifs" or "sites": that input holds `content` instead;
-                     // "examples.gz": the three are gzip-compressed copies of the examples
+  std::string args;  // split at blanks; {seqs} {motifs} {sites} {bg} {out} {dir} are scratch
+                     // paths, {ex} the examples; the output file {out} holds kEarlier before
+  std::string file;  // "seqs", "motifs", "sites" or "bg": that input holds `content` instead;
+                     // "bom": `content` before each of the first three; "examples.gz": these are
+                     // gzip-compressed copies of the examples
   std::string content;
   int status;
   std::string err;     // '*' stands for any text
   std::string out;     // standard output, '*' as above
-  std::string output;  // the output file afterwards; "data:NAME" is tests/data/NAME
-  std::vector<std::string> env = {};
+  std::string output;  // the output file afterwards, '*' as above; "data:NAME" is tests/data/NAME
+  std::vector<std::string> env = {};  // shell words before the command
 };
 
-// A bad input file: a one-line message starting "motifsig: FILE", and no output.
+// A run that fails: a one-line message, the output as it was.
+ToolCase fails(const std::string &name, const std::string &args, const std::string &err) {
+  return {name, args, "", "", 1, err, "*", kEarlier};
+}
+// A bad input file: the message starts "motifsig: FILE".
 ToolCase bad(const std::string &name, const std::string &file, const std::string &content,
              const std::string &err) {
-  return {name, kFour, file, content, 1, "motifsig: {" + file + "}" + err, "*", kEarlier};
+  return {name, (file == "bg" ? "--background {bg} " : "") + kFour, file, content, 1,
+          "motifsig: {" + file + "}" + err, "*", kEarlier};
+}
+// A run that succeeds with the plain inputs' output.
+ToolCase plain(const std::string &name, const std::string &args, const std::string &file = "",
+               const std::string &content = "") {
+  return {name, args, file, content, 0, "", "*", kOutput};
+}
+// The E-values of motifs 1 and 2 under the search model the options give.
+ToolCase evalues(const std::string &name, const std::string &options, const std::string &e1,
+                 const std::string &e2) {
+  return {name, options + " " + kFour, "", "", 0, "", "*", "*E= " + e1 + "\n*E= " + e2 + "\n*"};
 }
 
 // clang-format off
 const ToolCase kCases[] = {
-    // The background is rescaled to sum 1. Motif 2 has one site: its E-value is the 10
-    // positions of the longest sequence times the 3 sequences it may lie in.
-    {"TwoMotifs", std::string(kFour) + " ignored extra", "", "", 0, "",
-     std::string(kSteps) + "calculating evalue for motif 1\ncalculating evalue for motif 2\n",
-     "VORL version 4\n\nALPHABET= ACGT\nBackground letter frequencies\n"
-     "A 0.25 C 0.25 G 0.25 T 0.25 \n\n"
-     "MOTIF 1\nletter-probability matrix: alength= 4 w= 2 nsites= 2 E= 1.89e2\n"
-     "  0.7  0.1  0.1  0.1\n  0.1  0.1  0.1  0.7\n\n\n"
-     "MOTIF 2\nletter-probability matrix: alength= 4 w= 1 nsites= 1 E= 3e1\n"
-     "  0.25  0.25  0.25  0.25\n\n\n"},
+    {"ThreeMotifs", kFour + " ignored extra", "", "", 0, "", std::string(kSteps) +
+     "calculating evalue for motif 1\ncalculating evalue for motif 2\n"
+     "calculating evalue for motif 3\n",
+     kOutput},
     {"NoMotifsWritesTheHeaderOnly", "{seqs} {motifs} /dev/null {out}", "motifs",
      "ALPHABET= AC\nBackground letter frequencies\nA 0.3 C 0.7\n", 0, "", kSteps,
      "VORL version 4\n\nALPHABET= AC\nBackground letter frequencies\nA 0.3 C 0.7 \n\n"},
@@ -83,18 +107,52 @@ const ToolCase kCases[] = {
     {"CompressedInputs", kFour, "examples.gz", "", 0, "", "*", "data:example_output.txt"},
     {"GermanLocale", kExample, "", "", 0, "", "*", "data:example_output.txt",
      {"LOCPATH={locales}", "LC_ALL=de_DE.UTF-8"}},
+    plain("ConcatenatedCompressedMembers", kFour, "seqs",
+          gzip_bytes(std::string(kSeqs).substr(0, 16)) + gzip_bytes(std::string(kSeqs).substr(16))),
+    plain("ByteOrderMarks", kFour, "bom", "\xEF\xBB\xBF"),
+    plain("NoHeadersNoWarning", kFour, "seqs", "ACGTACGTAC\nACGTACGT\nACGTA\n"),
+    {"WrappedFastaWarnedOnce", kFour, "seqs", ">a\nACGTACGTAC\n>b x\nAC\n\nGT\n>c\nAC\nGT\n", 0,
+     "motifsig: warning: {seqs}:3: record 'b' spans more than one line, and every line counts as "
+     "one sequence; unwrap the file first (the README shows how)\n", "*", "VORL*"},
+    {"CountMatrixWarnedOnce", kFour, "motifs", 
+     motifs_with("MOTIF m1\n" + block("2", "1 0 0 0\n7 1 1 1\n") + block("1", "2 1 1 1\n")), 0,
+     "motifsig: warning: {motifs}:7: row 2 of motif 1 ('m1') has the value 7, above 1: the rows "
+     "should be probabilities, not counts\n", "*", "VORL*"},
+    {"OneLetterAlphabet", kFour, "motifs", "ALPHABET= A\nx\nA 0.3\nletter-probability matrix: "
+     "alength= 1 w= 1\n1\nletter-probability matrix: alength= 1 w= 1\n1\n", 0, "", "*",
+     "VORL version 4\n\nALPHABET= A\nBackground letter frequencies\nA 1 \n*"},
+
+    // Search models. Motif 1 and 2 under the default model are 1.89e2 and 3e1, as above.
+    plain("DefaultModelNamed", "--strands 1 --sites per-sequence " + kFour),
+    plain("BackgroundAsInTheMotifFile", "--background {bg} " + kFour),
+    evalues("BothStrands", "--strands 2", "7.56e2", "6e1"),
+    evalues("PalindromesOnOneStrand", "--strands 2 --palindromic", "1.89e2", "3e1"),
+    evalues("SitesAnywhere", "--sites anywhere", "1.9e2", "2.3e1"),
+    evalues("SitesAnywhereBothStrands", "--sites anywhere --strands 2", "7.6e2", "4.6e1"),
+    {"BackgroundFileRescaled", "--background {bg} " + kFour, "bg", "T 0.6\nG 0.2\nC 0.2\nA 0.2\n",
+     0, "", "*", "*\nA 0.166667 C 0.166667 G 0.166667 T 0.5 \n*"},
 
     {"Usage", "a b c", "", "", 2, "motifsig: expected 4 file names, got 3\n*", "", kEarlier},
     {"Help", "--help", "", "", 0, "", "Usage: motifsig [OPTIONS] SEQUENCES MOTIFS *", kEarlier},
 
-    {"MissingSequences", "{dir}/none {motifs} {sites} {out}", "", "", 1,
-     "motifsig: {dir}/none: cannot open file: No such file or directory\n", "*", kEarlier},
-    {"DirectoryAsInput", "{dir} {motifs} {sites} {out}", "", "", 1,
-     "motifsig: {dir}: is a directory, not a file\n", "*", kEarlier},
-    {"OutputDirectoryMissing", "{seqs} {motifs} {sites} {dir}/no/out", "", "", 1,
-     "motifsig: {dir}/no/out: cannot create the output file*", "*", kEarlier},
-    {"OutputDeviceFull", "{seqs} {motifs} {sites} /dev/full", "", "", 1,
-     "motifsig: /dev/full: cannot write the output*", "*", kEarlier},
+    fails("MissingSequences", "{dir}/none {motifs} {sites} {out}",
+          "motifsig: {dir}/none: cannot open file: No such file or directory\n"),
+    fails("DirectoryAsInput", "{dir} {motifs} {sites} {out}",
+          "motifsig: {dir}: is a directory, not a file\n"),
+    fails("EndlessLine", "/dev/zero {motifs} {sites} {out}",
+          "motifsig: /dev/zero:1: sequence is longer than 2147483647 characters\n"),
+    fails("OutputDirectoryMissing", "{seqs} {motifs} {sites} {dir}/no/out",
+          "motifsig: {dir}/no/out: cannot create the output file*"),
+    fails("OutputDeviceFull", "{seqs} {motifs} {sites} /dev/full",
+          "motifsig: /dev/full: cannot write the output*"),
+    // A file size limit of 512 bytes: the steps on standard output fit, the output file does not.
+    {"FileSizeLimit", kExample, "", "", 1,
+     "motifsig: {out}: cannot write the output: File too large\n", "*", kEarlier, {"ulimit -f 1;"}},
+    fails("TsvReportCannotBeWritten", "--tsv {dir}/no/r " + kFour, "motifsig: {dir}/no/r: *"),
+    fails("JsonReportCannotBeWritten", "--json {dir}/no/r " + kFour, "motifsig: {dir}/no/r: *"),
+    fails("HtmlReportCannotBeWritten", "--html {dir}/no/r " + kFour, "motifsig: {dir}/no/r: *"),
+    fails("ReportOverTheOutput", "--json {out} " + kFour,
+          "motifsig: {out}: given for both the output file and --json\n"),
     // An empty sequence set with sites stops at the length cache with its allocation message.
     {"NoSequencesButSites", kFour, "seqs", ">only headers\n", 1,
      "Resize(len, nseqs, int) failed!\nnseqs = 0\n", "*", kEarlier},
@@ -116,16 +174,28 @@ const ToolCase kCases[] = {
     bad("TooWide", "motifs", matrix("301"), ":4: *motif 1 is 301 columns wide; the limit is 300*"),
     bad("EmptyRow", "motifs", matrix("2", "0.2 0.2 0.2 0.4\n\n"), ":6: *row 2 of motif 1 has 0*"),
     bad("HugeProbability", "motifs", matrix("1", "0.2 0.2 1e999 0.4\n"), ":5: *'1e999' is not*"),
+    bad("NulInANumber", "motifs", matrix("1", std::string("0.7 0.1 0.1\0x 0.1\n", 18)),
+        ":5: probability '0.1\\0x' is not a number\n"),
 
     bad("SiteWithoutNumber", "sites", "h\n1\ta\nfirst\tb\n", ":3: *not begin with a motif number*"),
-    bad("SiteAfterTheLastMotif", "sites", "h\n3\ta\n",
-        ":2: site of motif 3, but motifs are numbered 1 to 2\n"),
-    bad("SiteOfMotifZero", "sites", "h\n0\ta\n", ":2: *motif 0, but motifs are numbered 1 to 2*"),
-    bad("SiteOfNegativeMotif", "sites", "h\n-3\ta\n", ":2: *motif -3*"),
-    bad("SiteNumberBeyondInt", "sites", "h\n99999999999999\ta\n", ":2: *numbered 1 to 2*"),
+    bad("SiteAfterTheLastMotif", "sites", "h\n4\ta\n", ":2: *motif 4, but motifs are numbered 1*"),
+    bad("SiteOfMotifZero", "sites", "h\n0\ta\n", ":2: *motif 0, but*"),
+    bad("SiteOfNegativeMotif", "sites", "h\n-3\ta\n", ":2: *motif -3, but*"),
+    bad("SiteNumberBeyondInt", "sites", "h\n99999999999999\ta\n",
+        ":2: site of motif 99999999999999, but motifs are numbered 1 to 3\n"),
+
+    bad("BackgroundLacksALetter", "bg", "A 0.2\nC 0.2\nG 0.6\n", ": no frequency for letter 'T'*"),
+    bad("BackgroundLetterTwice", "bg", "A 1\nC 1\nA 1\nG 1\nT 1\n", ":3: *'A' is given twice*"),
+    bad("BackgroundOtherLetter", "bg", "A 1\nC 1\nG 1\nU 1\n", ":4: *'U' is not a letter of*"),
+    bad("BackgroundNotANumber", "bg", "A 1\nC 0.2x\nG 1\nT 1\n", ":2: *'0.2x', is not a number*"),
+    bad("BackgroundNegative", "bg", "A 1\nC -1\nG 1\nT 1\n", ":2: *is negative*"),
+    bad("BackgroundNoFrequency", "bg", "A\n", ":1: *expected a letter and its frequency*"),
 
     bad("TruncatedCompressedFile", "seqs", kPacked.substr(0, kPacked.size() / 2), ": *truncated*"),
-    bad("CorruptCompressedFile", "seqs", corrupted(kPacked), ": *corrupt*"),
+    bad("CorruptCompressedFile", "seqs", std::string("\x1f\x8b\x08\0\0\0\0\0\0\x03\x07xyz", 14),
+        ": compressed data is corrupt (invalid block type)\n"),
+    bad("PlainTextAfterCompressedData", "seqs", gzip_bytes(kSeqs) + kSeqs, kJoined),
+    bad("ZerosAfterCompressedData", "seqs", gzip_bytes(kSeqs) + std::string(2, '\0'), kJoined),
 };
 // clang-format on
 
@@ -156,22 +226,24 @@ TEST_P(Tool, GivesTheExpectedStatusMessagesAndOutput) {
       {"{dir}", dir.path(".")}, {"{ex}", MOTIFSIG_EXAMPLES}, {"{locales}", locales.path("")}};
   const std::string inputs[][3] = {{"seqs", kSeqs, "peaks.fa"},
                                    {"motifs", kMotifs, "motifs.txt"},
-                                   {"sites", kSites, "sites.tsv"}};
+                                   {"sites", kSites, "sites.tsv"},
+                                   {"bg", kBackground, ""}};
   for (const auto &[file, content, example] : inputs) {
-    const std::string text = c.file == "examples.gz"
-                                 ? gzip_bytes(read_file(MOTIFSIG_EXAMPLES "/" + example))
-                             : file == c.file ? c.content
-                                              : content;
+    std::string text = file == c.file ? c.content : content;
+    if (c.file == "bom" && file != "bg") text = c.content + content;
+    if (c.file == "examples.gz" && file != "bg")
+      text = gzip_bytes(read_file(MOTIFSIG_EXAMPLES "/" + example));
     paths["{" + file + "}"] = dir.write(file, text);
   }
   paths["{out}"] = dir.write("out", kEarlier);
   std::vector<std::string> args, env;
   std::istringstream words(replace_all(c.args, paths));
   for (std::string word; words >> word;) args.push_back(word);
-  for (const std::string &assignment : c.env) env.push_back(replace_all(assignment, paths));
+  for (const std::string &word : c.env) env.push_back(replace_all(word, paths));
   const std::string make_locale =
       "localedef -i de_DE -f UTF-8 '" + paths["{locales}"] + "de_DE.UTF-8' >/dev/null 2>&1";
-  if (!env.empty() && std::system(make_locale.c_str()) != 0) GTEST_SKIP() << "no German locale";
+  const bool german = !c.env.empty() && c.env[0].rfind("LOCPATH", 0) == 0;
+  if (german && std::system(make_locale.c_str()) != 0) GTEST_SKIP() << "no German locale";
 
   const RunResult r = run_tool(args, env);
   EXPECT_EQ(r.status, c.status) << r.err;
@@ -180,10 +252,13 @@ TEST_P(Tool, GivesTheExpectedStatusMessagesAndOutput) {
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "one line: " << r.err;
   }
   EXPECT_TRUE(matches(c.out.c_str(), r.out.c_str())) << r.out;
-  const bool golden = c.output.rfind("data:", 0) == 0;
-  EXPECT_EQ(read_file(paths["{out}"]),
-            golden ? read_file(MOTIFSIG_TEST_DATA "/" + c.output.substr(5)) : c.output);
-  const std::vector<std::string> left = {"motifs", "out", "seqs", "sites"};
+  const std::string output = read_file(paths["{out}"]);
+  if (c.output.rfind("data:", 0) == 0) {
+    EXPECT_EQ(output, read_file(MOTIFSIG_TEST_DATA "/" + c.output.substr(5)));
+  } else {
+    EXPECT_TRUE(matches(c.output.c_str(), output.c_str())) << output;
+  }
+  const std::vector<std::string> left = {"bg", "motifs", "out", "seqs", "sites"};
   EXPECT_EQ(dir.files(), left) << "no file but the output may be left beside it";
 }
 
