@@ -153,7 +153,10 @@ const ToolCase kCases[] = {
     fails("HtmlReportCannotBeWritten", "--html {dir}/no/r " + kFour, "motifsig: {dir}/no/r: *"),
     fails("ReportOverTheOutput", "--json {out} " + kFour,
           "motifsig: {out}: given for both the output file and --json\n"),
-    // An empty sequence set with sites stops at the length cache with its allocation message.
+    // An empty sequence set: without sites every E-value is 1; with sites the length cache stops
+    // the run with its allocation message.
+    {"NoSequencesNoSites", "{seqs} {motifs} /dev/null {out}", "seqs", ">only headers\n", 0, "", "*",
+     "*E= 1e0\n*E= 1e0\n*E= 1e0\n*"},
     {"NoSequencesButSites", kFour, "seqs", ">only headers\n", 1,
      "Resize(len, nseqs, int) failed!\nnseqs = 0\n", "*", kEarlier},
 

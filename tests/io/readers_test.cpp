@@ -1,5 +1,5 @@
 // The three readers: the motif file's keyword lines and blocks, the site file's motif numbers,
-// sequence lines longer than the read buffer, and compressed files.
+// and lines longer than the read buffer, plain or compressed.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -60,50 +60,43 @@ TEST(MotifReader, KeywordLinesAndBlocks) {
 }
 
 TEST(SiteReader, CountsSitesPerMotifAfterTheHeader) {
-  const struct {
-    std::string content;
-    std::vector<int> counts;
-  } cases[] = {
+  const std::pair<std::string, std::vector<int>> cases[] = {
       {"motif\tseq\n1\ta\n2\tb\n1\tc\n", {2, 1, 0}},
       {"1\tx\n", {0, 0, 0}},  // the header is discarded even when it looks like a site
       {"", {0, 0, 0}},
-      // Leading blanks, text after the digits, no TAB at all, empty lines between sites.
-      {"h\n  2\tx\n1abc\ty\n\n2 more text\n\n3\n", {1, 2, 1}},
+      // Leading blanks, text after the digits, no TAB at all, lines empty or of blanks, CRLF.
+      {"h\n  2\tx\n1abc\ty\n\n2 more text\n \t\r\n3\r\n\r\n", {1, 2, 1}},
   };
-  for (const auto &c : cases) {
+  for (const auto &[content, expected] : cases) {
     TempDir dir;
     std::vector<Model> models(3);
-    read_m_seqs(dir.write("sites.tsv", c.content).c_str(), models);
+    read_m_seqs(dir.write("sites.tsv", content).c_str(), models);
     std::vector<int> counts;
     for (const Model &m : models) counts.push_back(m.nsites);
-    EXPECT_EQ(counts, c.counts) << c.content;
+    EXPECT_EQ(counts, expected) << content;
   }
 }
 
-TEST(SequenceReader, LinesLongerThanTheReadBufferAreMeasuredWhole) {
+// Lines longer than the read buffer and many short ones across its refills; the last line has
+// no line feed. The line reader gives each whole, and the sequence reader measures each.
+TEST(LineReader, LongAndShortLinesPlainOrCompressed) {
   const std::string long_line(3'500'000, 'A');
+  std::string text = ">x\n" + long_line + "\n";
+  for (int i = 0; i < 20000; ++i) text += std::string(i % 97 + 1, 'C') + "\n";
+  text += long_line;
   TempDir dir;
-  TestRecords r;
-  read_seqs(dir.write("seqs.fa", ">x\n" + long_line + "\nAC\n" + long_line).c_str(), r.dataset);
-  ASSERT_EQ(r.dataset.nseqs, 3);
-  EXPECT_EQ(r.dataset.seqs[0]->length, 3'500'000);
-  EXPECT_EQ(r.dataset.seqs[1]->length, 2);
-  EXPECT_EQ(r.dataset.seqs[2]->length, 3'500'000);
-}
-
-TEST(LineReader, CompressedAndPlainFilesGiveTheSameLines) {
-  std::string text;
-  for (int i = 0; i < 20000; ++i)
-    text += ">s" + std::to_string(i) + "\n" + std::string(i % 97, 'C') + "\n";
-  text += "last line without line feed";
-  TempDir dir;
-  for (const std::string name : {"plain.txt", "packed.gz"}) {
-    LineReader lines(dir.write(name, name == "plain.txt" ? text : gzip_bytes(text)).c_str());
+  for (const std::string &file : {dir.write("plain", text), dir.write("packed", gzip_bytes(text))}) {
+    LineReader lines(file.c_str());
     std::string joined;
-    std::string_view line;
-    while (lines.next(line)) joined.append(line.data(), line.size()).push_back('\n');
-    EXPECT_EQ(joined, text + "\n") << name;
-    EXPECT_EQ(lines.line_number(), 40001) << name;
+    for (std::string_view line; lines.next(line);) joined.append(line).push_back('\n');
+    EXPECT_TRUE(joined == text + "\n") << file;
+    EXPECT_EQ(lines.line_number(), 20003) << file;
+    TestRecords r;
+    read_seqs(file.c_str(), r.dataset);
+    ASSERT_EQ(r.dataset.nseqs, 20002) << file;
+    EXPECT_EQ(r.dataset.seqs[0]->length, 3'500'000) << file;
+    EXPECT_EQ(r.dataset.seqs[97]->length, 97) << file;
+    EXPECT_EQ(r.dataset.seqs[20001]->length, 3'500'000) << file;
   }
 }
 

@@ -1,4 +1,5 @@
-// Number of alignments, the product-of-p-values tail, and the E-value they give.
+// Number of alignments and the product-of-p-values tail. How the two combine into an E-value
+// under each search model is pinned by the whole-tool table.
 #include "stats/alignment_count.h"
 
 #include <gtest/gtest.h>
@@ -23,7 +24,6 @@ TEST(AlignmentCount, CountsThePlacementsOfTheSites) {
       {PerSequenceB, {5, 10, 8}, 6, 3, 0, kInf},  // only two sequences are long enough
       {PerSequenceB, {5, 10, 8}, 5, 3, 0, std::log(24.0)},
       {PerSequenceB, {5, 10, 8}, 1, 4, 0, kInf},  // more sites than sequences
-      {static_cast<MOTYPE>(3), {5, 10, 8}, 6, 2, 0, 0.0},
       {Pooled, {10, 8, 5}, 6, 2, 0, std::log(28.0)},
       {Pooled, {10, 8, 5}, 6, 2, 1, std::log(112.0)},
       {Pooled, {10, 8, 5}, 6, 9, 0, kInf},
@@ -45,11 +45,8 @@ TEST(AlignmentCount, CountsThePlacementsOfTheSites) {
 TEST(ProductTail, ProbabilityThatTheProductIsAtMostTheGivenOne) {
   // clang-format off
   const struct { int n; double log_prod, expected, tolerance; } cases[] = {
-      {0, -5.0, 0.0, 0},
-      {1, -5.0, -5.0, 0},
-      {2, -5.0, -5.0 + std::log(6.0), 1e-14},
-      {2, std::log(0.01), -2.88148, 1e-5},
-      {3, std::log(0.01), -1.81961, 1e-5},
+      {0, -5.0, 0.0, 0}, {1, -5.0, -5.0, 0}, {2, -5.0, -5.0 + std::log(6.0), 1e-14},
+      {2, std::log(0.01), -2.88148, 1e-5}, {3, std::log(0.01), -1.81961, 1e-5},
       // The direct series overflows here; the largest term dominates.
       {299, -200000.0, -200000.0 + 298 * std::log(200000.0) - std::lgamma(299.0), 1.0},
   };
@@ -57,26 +54,6 @@ TEST(ProductTail, ProbabilityThatTheProductIsAtMostTheGivenOne) {
   for (const auto &c : cases)
     EXPECT_NEAR(log_qfast(c.n, c.log_prod), c.expected, c.tolerance) << c.n;
   EXPECT_LT(log_qfast(299, -200000.0), log_qfast(299, -199999.0));
-}
-
-TEST(Significance, CombinesTailAndAlignments) {
-  // clang-format off
-  const struct { double neg_log_product; int w, N, both, palindrome; std::vector<int64_t> lengths;
-                 double expected; } cases[] = {
-      {std::log(100.0), 2, 2, 0, 0, {10, 8, 5}, 2.36027},
-      {3.0, 2, 2, 1, 0, {10, 8, 5}, 5.01434},
-      {3.0, 2, 2, 1, 1, {10, 8, 5}, 3.62804},  // a palindrome counts one strand
-      {3.0, 2, 2, 0, 0, {10, 8, 5}, 3.62804},
-      {0.0, 3, 0, 0, 0, {}, 0.0},  // no sites: no sequences needed, no length cache built
-      {2.0, 1, 0, 0, 0, {}, -2.0},
-  };
-  // clang-format on
-  for (const auto &c : cases) {
-    TestRecords records("", {}, c.lengths);
-    EXPECT_NEAR(get_log_sig(c.neg_log_product, PerSequenceB, c.w, c.N, c.both, c.palindrome,
-                            records.dataset),
-                c.expected, 1e-5);
-  }
 }
 
 }  // namespace
