@@ -1,13 +1,10 @@
 #include "support/temp_files.h"
 
-#include <dirent.h>
-#include <ftw.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -20,10 +17,8 @@ TempDir::TempDir(const char *base) {
 }
 
 TempDir::~TempDir() {
-  const auto remove_entry = [](const char *entry, const struct stat *, int, FTW *) {
-    return remove(entry);
-  };
-  nftw(dir_.c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS);
+  std::error_code ignored;
+  std::filesystem::remove_all(dir_, ignored);
 }
 
 std::string TempDir::path(const std::string &name) const { return dir_ + "/" + name; }
@@ -37,12 +32,8 @@ std::string TempDir::write(const std::string &name, const std::string &content) 
 
 std::vector<std::string> TempDir::files() const {
   std::vector<std::string> names;
-  if (DIR *dir = opendir(dir_.c_str())) {
-    while (const dirent *entry = readdir(dir))
-      if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..")
-        names.push_back(entry->d_name);
-    closedir(dir);
-  }
+  for (const auto &entry : std::filesystem::directory_iterator(dir_))
+    names.push_back(entry.path().filename());
   std::sort(names.begin(), names.end());
   return names;
 }
