@@ -18,19 +18,17 @@
 
 namespace {
 
-// The example inputs, then `out`.
 std::vector<std::string> example_run(const std::string &out) {
-  const std::string ex = MOTIFSIG_EXAMPLES;
-  return {ex + "/peaks.fa", ex + "/motifs.txt", ex + "/sites.tsv", out};
-}
-
-mode_t mode_of(const std::string &path) {
-  struct stat info {};
-  return lstat(path.c_str(), &info) == 0 ? info.st_mode : 0;
+  return {MOTIFSIG_EXAMPLES "/peaks.fa", MOTIFSIG_EXAMPLES "/motifs.txt",
+          MOTIFSIG_EXAMPLES "/sites.tsv", out};
 }
 
 TEST(Faults, ReplacedOutputKeepsItsModeAndALinkIsFollowedToItsTarget) {
   TempDir dir;
+  auto mode_of = [](const std::string &path) {
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0 ? info.st_mode : 0;
+  };
   const std::string kept = dir.write("kept.txt", "earlier\n");
   chmod(kept.c_str(), 0600);
   const mode_t saved_mask = umask(027);

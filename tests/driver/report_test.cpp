@@ -79,12 +79,11 @@ TEST(Reports, AgreeWithTheStatisticsAndChangeNoOutput) {
     my_calc_evalue(r.models, r.dataset);
     const json doc = json::parse(read_file(dir.path("r.json")));
     const std::string html = read_file(dir.path("r.html"));
-    ASSERT_EQ(doc["motifs"].size(), r.models.size());
-    EXPECT_EQ(doc["inputs"]["sequences"], data.nseqs);
-    for (int j = 0; j < data.alength; ++j)
-      EXPECT_EQ(doc["inputs"]["background"][j], data.background[j]);
     EXPECT_TRUE(well_formed(html));
     EXPECT_EQ(count(html, "<svg class=\"logo\""), r.models.size());
+    ASSERT_EQ(doc["motifs"].size(), r.models.size());
+    EXPECT_EQ(doc["inputs"]["sequences"], data.nseqs);
+    for (int j = 0; j < data.alength; ++j) EXPECT_EQ(doc["inputs"]["background"][j], data.background[j]);
     size_t at = 0;  // in the motif file, after the E-value of the motif before
     for (size_t k = 0; k < r.models.size(); ++k) {
       const Model &model = r.models[k];
@@ -102,8 +101,7 @@ TEST(Reports, AgreeWithTheStatisticsAndChangeNoOutput) {
         EXPECT_EQ(column["rel_entropy"], model.col_rel_entropy[i]);
         EXPECT_EQ(column["llr"], model.col_llr[i]);
         EXPECT_EQ(column["log10_pvalue"], model.col_log_pvalue[i] / kLn10);
-        for (int j = 0; j < data.alength; ++j)
-          EXPECT_EQ(motif["matrix"][i][j], model.matrix[i][j]);
+        for (int j = 0; j < data.alength; ++j) EXPECT_EQ(motif["matrix"][i][j], model.matrix[i][j]);
       }
     }
   }
@@ -114,10 +112,9 @@ TEST(Reports, AgreeWithTheStatisticsAndChangeNoOutput) {
 TEST(Reports, OddValuesAndNamesStayValid) {
   TempDir dir;
   TestRecords r;
-  readmodel(dir.write("m.txt", "ALPHABET= A<\nx\nA 0.5 < 0.5\nMOTIF <b>&x \xff\xfe\n"
-                               "letter-probability matrix: alength= 2 w= 1\n1 0\n")
-                .c_str(),
-            r.models, r.dataset);
+  const std::string motifs = dir.write("m.txt", "ALPHABET= A<\nx\nA 0.5 < 0.5\nMOTIF <b>&x \xff\xfe\n"
+                                                "letter-probability matrix: alength= 2 w= 1\n1 0\n");
+  readmodel(motifs.c_str(), r.models, r.dataset);
   Model &model = r.models.at(0);
   model.log_evalue = INFINITY;
   model.info_content = model.col_rel_entropy[0] = NAN;
@@ -143,14 +140,12 @@ TEST(Reports, HeadlessChromiumRendersTheDnaReport) {
   if (!std::filesystem::exists(browser)) GTEST_SKIP() << "no " << browser << " (apt-get chromium)";
   TempDir dir;
   ASSERT_EQ(run_tool(with_reports(dir, "")).status, 0);
-  int runs = 0;
   auto render = [&](const std::string &url, const std::string &what) {
-    const std::string command =
-        "timeout 120 " + browser + " --headless --no-sandbox --disable-gpu --disable-quic "
-        "--no-first-run --disable-background-networking --disable-component-update "
-        "--disable-sync --hide-scrollbars --window-size=1000,900 --user-data-dir=" +
-        dir.path("profile" + std::to_string(++runs)) + " " + what + " '" + url + "' 2>/dev/null";
-    return std::system(command.c_str());
+    return std::system(("timeout 120 " + browser + " --headless --no-sandbox --disable-gpu "
+                        "--disable-quic --no-first-run --disable-background-networking "
+                        "--disable-component-update --disable-sync --hide-scrollbars "
+                        "--window-size=1000,900 --user-data-dir=" + dir.path("profile") + " " +
+                        what + " '" + url + "' 2>/dev/null").c_str());
   };
   ASSERT_EQ(render("file://" + dir.path("r.html"), "--dump-dom >" + dir.path("dom.html")), 0);
   const std::string dom = read_file(dir.path("dom.html"));

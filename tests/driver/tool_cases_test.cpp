@@ -39,10 +39,6 @@ const char kOutput[] =
     "  0.25  0.25  0.25  0.25\n\n\n"
     "MOTIF 3\nletter-probability matrix: alength= 4 w= 0 nsites= 0 E= 1e0\n\n\n";
 const std::string kFour = "{seqs} {motifs} {sites} {out}";
-const char kExample[] = "{ex}/peaks.fa {ex}/motifs.txt {ex}/sites.tsv {out}";
-const char kJoined[] =
-    ": the compressed data is followed by data that is not compressed (were a compressed file "
-    "and a plain one joined?)\n";
 
 std::string motifs_with(const std::string &tail) {
   return "ALPHABET= ACGT\nBackground letter frequencies\nA 0.25 C 0.25 G 0.25 T 0.25\n" + tail;
@@ -58,17 +54,16 @@ const std::string kPacked = gzip_bytes(read_file(MOTIFSIG_EXAMPLES "/peaks.fa"))
 
 struct ToolCase {
   std::string name;
-  std::string args;  // split at blanks; {seqs} {motifs} {sites} {bg} {out} {dir} are scratch
-                     // paths, {ex} the examples; the output file {out} holds kEarlier before
-  std::string file = "";  // "seqs", "motifs", "sites" or "bg": that input holds `content`;
-                          // "bom": `content` before each of the first three; "gz": these three
-                          // are gzip-compressed
-  std::string content = "";
+  // Split at blanks; {seqs} {motifs} {sites} {bg} {out} {dir} are scratch paths, {ex} the
+  // examples. The output file {out} holds kEarlier before the run.
+  std::string args;
+  // "seqs", "motifs", "sites" or "bg": that input holds `content`; "bom": `content` comes before
+  // each of the first three; "gz": these three are gzip-compressed.
+  std::string file = "", content = "";
   int status = 0;
-  std::string err = "";      // '*' stands for any text
-  std::string out = "*";     // standard output, '*' as above
-  std::string output = kOutput;  // the output file afterwards, '*' as above; "data:NAME" is
-                                 // the file NAME in tests/data
+  // Standard error, standard output and the output file afterwards, where '*' stands for any
+  // text; "data:NAME" is the file NAME in tests/data.
+  std::string err = "", out = "*", output = kOutput;
   std::vector<std::string> env = {};  // shell words before the command
 };
 
@@ -124,9 +119,7 @@ const ToolCase kCases[] = {
     {"DefaultModelNamed", "--strands 1 --sites per-sequence " + kFour},
     {"BackgroundAsInTheMotifFile", "--background {bg} " + kFour},
     {"BothStrands", "--strands 2 " + kFour, "", "", 0, "", "*", "*E= 7.56e2\n*E= 6e1\n*"},
-    {"PalindromesOnOneStrand", "--strands 2 --palindromic " + kFour, "", "", 0, "", "*",
-     "*E= 1.89e2\n*E= 3e1\n*"},
-    {"SitesAnywhere", "--sites anywhere " + kFour, "", "", 0, "", "*", "*E= 1.9e2\n*E= 2.3e1\n*"},
+    {"PalindromesOnOneStrand", "--strands 2 --palindromic " + kFour},
     {"SitesAnywhereBothStrands", "--sites anywhere --strands 2 " + kFour, "", "", 0, "", "*",
      "*E= 7.6e2\n*E= 4.6e1\n*"},
     {"BackgroundFileRescaled", "--background {bg} " + kFour, "bg", "T 0.6\nG 0.2\nC 0.2\nA 0.2\n",
@@ -146,7 +139,7 @@ const ToolCase kCases[] = {
     fails("OutputDeviceFull", "{seqs} {motifs} {sites} /dev/full",
           "motifsig: /dev/full: cannot write the output*"),
     // A file size limit of 512 bytes: the steps on standard output fit, the output file does not.
-    {"FileSizeLimit", kExample, "", "", 1,
+    {"FileSizeLimit", "{ex}/peaks.fa {ex}/motifs.txt {ex}/sites.tsv {out}", "", "", 1,
      "motifsig: {out}: cannot write the output: File too large\n", "*", kEarlier, {"ulimit -f 1;"}},
     fails("TsvReportCannotBeWritten", "--tsv {dir}/no/r " + kFour, "motifsig: {dir}/no/r: *"),
     fails("JsonReportCannotBeWritten", "--json {dir}/no/r " + kFour, "motifsig: {dir}/no/r: *"),
@@ -191,8 +184,8 @@ const ToolCase kCases[] = {
     bad("TruncatedCompressedFile", "seqs", kPacked.substr(0, kPacked.size() / 2), ": *truncated*"),
     bad("CorruptCompressedFile", "seqs", std::string("\x1f\x8b\x08\0\0\0\0\0\0\x03\x07xyz", 14),
         ": compressed data is corrupt (invalid block type)\n"),
-    bad("PlainTextAfterCompressedData", "seqs", gzip_bytes(kSeqs) + kSeqs, kJoined),
-    bad("ByteAfterCompressedData", "seqs", gzip_bytes(kSeqs) + "\n", kJoined),
+    bad("TextAfterGzip", "seqs", gzip_bytes(kSeqs) + kSeqs, ": *followed by data that is not*"),
+    bad("ByteAfterGzip", "seqs", gzip_bytes(kSeqs) + "\n", ": *followed by data that is not*"),
 };
 // clang-format on
 
@@ -234,10 +227,10 @@ TEST_P(Tool, GivesTheExpectedStatusMessagesAndOutput) {
   std::istringstream words(replace_all(c.args, paths));
   for (std::string word; words >> word;) args.push_back(word);
   for (const std::string &word : c.env) env.push_back(replace_all(word, paths));
-  const std::string make_locale =
-      "localedef -i de_DE -f UTF-8 '" + paths["{locales}"] + "de_DE.UTF-8' >/dev/null 2>&1";
-  const bool german = !c.env.empty() && c.env[0].rfind("LOCPATH", 0) == 0;
-  if (german && std::system(make_locale.c_str()) != 0) GTEST_SKIP() << "no German locale";
+  const std::string make_locale = "localedef -i de_DE -f UTF-8 " + locales.path("de_DE.UTF-8");
+  if (!c.env.empty() && c.env[0] == "LOCPATH={locales}" &&
+      std::system((make_locale + " >/dev/null 2>&1").c_str()) != 0)
+    GTEST_SKIP() << "no German locale";
 
   const RunResult r = run_tool(args, env);
   EXPECT_EQ(r.status, c.status) << r.err;
@@ -246,12 +239,9 @@ TEST_P(Tool, GivesTheExpectedStatusMessagesAndOutput) {
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "one line: " << r.err;
   }
   EXPECT_TRUE(matches(c.out.c_str(), r.out.c_str())) << r.out;
-  const std::string output = read_file(paths["{out}"]);
-  if (c.output.rfind("data:", 0) == 0) {
-    EXPECT_EQ(output, read_file(MOTIFSIG_TEST_DATA "/" + c.output.substr(5)));
-  } else {
-    EXPECT_TRUE(matches(c.output.c_str(), output.c_str())) << output;
-  }
+  const std::string output = read_file(paths["{out}"]), expected =
+      c.output.rfind("data:", 0) == 0 ? read_file(MOTIFSIG_TEST_DATA "/" + c.output.substr(5)) : c.output;
+  EXPECT_TRUE(matches(expected.c_str(), output.c_str())) << output;
   const std::vector<std::string> left = {"bg", "motifs", "out", "seqs", "sites"};
   EXPECT_EQ(dir.files(), left) << "no file but the output may be left beside it";
 }

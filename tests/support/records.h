@@ -29,10 +29,7 @@ struct TestRecords {
     dataset.seqs = lengths.empty() ? nullptr : new SeqRecord *[lengths.size()];
     for (size_t i = 0; i < lengths.size(); ++i) dataset.seqs[i] = new SeqRecord{lengths[i]};
   }
-  ~TestRecords() {
-    freestuff();
-    release_records(dataset, models);
-  }
+  ~TestRecords() { freestuff(); release_records(dataset, models); }
   TestRecords(const TestRecords &) = delete;
   TestRecords &operator=(const TestRecords &) = delete;
 
@@ -41,10 +38,8 @@ struct TestRecords {
     Model &m = models.emplace_back();
     m.w = static_cast<int32_t>(rows.size());
     m.matrix = new double *[rows.size()];
-    for (size_t i = 0; i < rows.size(); ++i) {
-      m.matrix[i] = new double[rows[i].size()];
-      std::copy(rows[i].begin(), rows[i].end(), m.matrix[i]);
-    }
+    for (size_t i = 0; i < rows.size(); ++i)
+      std::copy(rows[i].begin(), rows[i].end(), m.matrix[i] = new double[rows[i].size()]);
     m.nsites = nsites;
     return m;
   }

@@ -1,13 +1,18 @@
-// The three readers: the motif file's keyword lines and blocks, the site file's motif numbers,
-// and lines longer than the read buffer, plain or compressed.
+// The file formats beyond what the whole-tool table pins: the motif file's keyword lines and
+// blocks, the site file's motif numbers, lines longer than the read buffer, plain or compressed,
+// and the output's alphabet line and E-value text.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "io/line_reader.h"
+#include "io/number_format.h"
+#include "io/output.h"
 #include "io/read_m_seqs.h"
 #include "io/read_seqs.h"
 #include "io/readmodel.h"
@@ -97,6 +102,32 @@ TEST(LineReader, LongAndShortLinesPlainOrCompressed) {
     EXPECT_EQ(r.dataset.seqs[0]->length, 3'500'000) << file;
     EXPECT_EQ(r.dataset.seqs[97]->length, 97) << file;
     EXPECT_EQ(r.dataset.seqs[20001]->length, 3'500'000) << file;
+  }
+}
+
+TEST(Writer, WritesEveryLetterOfTheAlphabetEvenANulByte) {
+  TestRecords r("ACGT", {0.3, 0.2, 0.2, 0.3});
+  r.dataset.alphabet[0] = '\0';
+  EXPECT_EQ(format_motif_file(r.models, r.dataset).substr(0, 30),
+            std::string("VORL version 4\n\nALPHABET= \0CGT\n", 30));
+}
+
+TEST(EValueText, MantissaAndExponent) {
+  const double inf = std::numeric_limits<double>::infinity(), ln10 = std::log(10.0);
+  const struct {
+    double log_evalue;
+    std::string text;
+  } cases[] = {
+      {-11.5, "1.01301e-5"}, {0, "1e0"}, {2.0, "7.38906e0"}, {-0.5, "6.06531e-1"},
+      {-100, "3.72008e-44"}, {-1000, "5.07596e-435"}, {inf, "inf"}, {NAN, "nan"},
+      {-9.214346870037993, "1e-4"},  // a mantissa of 9.96 rounds up to the next power of ten
+      // From a million on the exponent stays a whole number, not general notation.
+      {-999999.0 * ln10, "1e-999999"}, {-2760000.5 * 2.302585092994046, "3.16228e-2760001"},
+  };
+  for (const auto &c : cases) {
+    std::string text;
+    append_evalue(text, c.log_evalue);
+    EXPECT_EQ(text, c.text) << c.log_evalue;
   }
 }
 
