@@ -1,9 +1,7 @@
-// What a row of the whole-tool table cannot say: the mode of a replaced output, symbolic links
-// as the output, and signals arriving while the output is written.
+// What a row of the whole-tool table cannot say: signals arriving while the output is written.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/ptrace.h>
-#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,39 +15,6 @@
 #include "support/temp_files.h"
 
 namespace {
-
-std::vector<std::string> example_run(const std::string &out) {
-  return {MOTIFSIG_EXAMPLES "/peaks.fa", MOTIFSIG_EXAMPLES "/motifs.txt",
-          MOTIFSIG_EXAMPLES "/sites.tsv", out};
-}
-
-TEST(Faults, ReplacedOutputKeepsItsModeAndALinkIsFollowedToItsTarget) {
-  TempDir dir;
-  auto mode_of = [](const std::string &path) {
-    struct stat info {};
-    return lstat(path.c_str(), &info) == 0 ? info.st_mode : 0;
-  };
-  const std::string kept = dir.write("kept.txt", "earlier\n");
-  chmod(kept.c_str(), 0600);
-  const mode_t saved_mask = umask(027);
-  EXPECT_EQ(run_tool(example_run(kept)).status, 0);
-  EXPECT_EQ(run_tool(example_run(dir.path("new.txt"))).status, 0);
-  umask(saved_mask);
-  EXPECT_EQ(mode_of(kept) & 07777, 0600u);
-  EXPECT_EQ(mode_of(dir.path("new.txt")) & 07777, 0640u);
-
-  // A dangling link gets its target created, as a shell redirection would; a loop is an error.
-  ASSERT_EQ(symlink("target.txt", dir.path("link").c_str()), 0);
-  EXPECT_EQ(run_tool(example_run(dir.path("link"))).status, 0);
-  EXPECT_TRUE(S_ISLNK(mode_of(dir.path("link"))));
-  EXPECT_EQ(read_file(dir.path("target.txt")), read_file(kept));
-  ASSERT_EQ(symlink("loop2", dir.path("loop1").c_str()), 0);
-  ASSERT_EQ(symlink("loop1", dir.path("loop2").c_str()), 0);
-  const RunResult loop = run_tool(example_run(dir.path("loop1")));
-  EXPECT_EQ(loop.status, 1);
-  EXPECT_EQ(loop.err, "motifsig: " + dir.path("loop1") +
-                          ": cannot write the output: Too many levels of symbolic links\n");
-}
 
 // Where a run is caught: the system call it is about to make.
 enum class Call { kCreateTemporary, kSync, kRename };
@@ -109,17 +74,18 @@ int signal_at(Call call, int sig, const std::vector<std::string> &args, const st
 TEST(Faults, SignalWhileWritingLeavesNoTemporaryFile) {
   TempDir dir, out_dir;
   const std::string out = out_dir.path("out.txt");
+  const std::vector<std::string> args = {MOTIFSIG_EXAMPLES "/peaks.fa", MOTIFSIG_EXAMPLES
+                                         "/motifs.txt", MOTIFSIG_EXAMPLES "/sites.tsv", out};
   const struct {
     Call call;
     const char *what, *output_starts;
-  } moments[] = {{Call::kCreateTemporary, "creating", "earl"},
-                 {Call::kSync, "syncing", "earl"},
+  } moments[] = {{Call::kCreateTemporary, "creating", "earl"}, {Call::kSync, "syncing", "earl"},
                  {Call::kRename, "renaming", "VORL"}};
   for (const auto &moment : moments) {
     for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
       SCOPED_TRACE(std::string(strsignal(sig)) + " while " + moment.what);
       out_dir.write("out.txt", "earlier\n");
-      const int status = signal_at(moment.call, sig, example_run(out), dir.path("err"));
+      const int status = signal_at(moment.call, sig, args, dir.path("err"));
       if (status == -1) GTEST_SKIP() << "ptrace is not allowed here";
       EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig)
           << "wait status " << status << ": " << read_file(dir.path("err"));

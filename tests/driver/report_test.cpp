@@ -1,6 +1,5 @@
 // The --json and --html reports: read back against the statistics, valid whatever the values,
-// and rendered by a real browser. The TSV report's bytes and failures to write a report are rows
-// of the whole-tool table.
+// and rendered by a real browser. The TSV report and failures to write one are in tool_cases.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -122,9 +121,8 @@ TEST(Reports, OddValuesAndNamesStayValid) {
 
   const json doc = json::parse(format_json_report(RunOptions(), r.models, r.dataset));
   const json &motif = doc["motifs"][0];
-  EXPECT_TRUE(motif["log_evalue"].is_null());
-  EXPECT_TRUE(motif["info_content"].is_null());
-  EXPECT_TRUE(motif["columns"][0]["log10_pvalue"].is_null());
+  for (const json &value : {motif["log_evalue"], motif["info_content"], motif["columns"][0]["log10_pvalue"]})
+    EXPECT_TRUE(value.is_null()) << value;
   EXPECT_EQ(motif["evalue"], "inf");
   EXPECT_EQ(motif["id"], "<b>&x");
   EXPECT_NE(format_tsv_report(r.models).find("\tinf\tinf\n"), std::string::npos);

@@ -2,6 +2,7 @@
 // error, standard output and the output file. Bad input or failed output: one line naming the
 // file (and line), exit status 1, and the output file left exactly as it was.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -55,16 +56,16 @@ const std::string kPacked = gzip_bytes(read_file(MOTIFSIG_EXAMPLES "/peaks.fa"))
 struct ToolCase {
   std::string name;
   // Split at blanks; {seqs} {motifs} {sites} {bg} {out} {dir} are scratch paths, {ex} the
-  // examples. The output file {out} holds kEarlier before the run.
-  std::string args;
-  // "seqs", "motifs", "sites" or "bg": that input holds `content`; "bom": `content` comes before
-  // each of the first three; "gz": these three are gzip-compressed.
-  std::string file = "", content = "";
+  // examples; the output file {out} holds kEarlier before the run. `file` "seqs", "motifs",
+  // "sites" or "bg": that input holds `content`; "bom": `content` comes before each of the first
+  // three; "gz": these three are gzip-compressed. After the run: standard error, standard output
+  // and the output file, where '*' stands for any text and "data:NAME" is tests/data/NAME.
+  std::string args, file = "", content = "";
   int status = 0;
-  // Standard error, standard output and the output file afterwards, where '*' stands for any
-  // text; "data:NAME" is the file NAME in tests/data.
   std::string err = "", out = "*", output = kOutput;
   std::vector<std::string> env = {};  // shell words before the command
+  std::string setup = "";             // shell commands run before, such as making links
+  mode_t mode = 0;                    // the output file's permissions afterwards, unless 0
 };
 
 // A run that fails: a one-line message, the output as it was.
@@ -99,17 +100,16 @@ const ToolCase kCases[] = {
     {"ByteOrderMarks", kFour, "bom", "\xEF\xBB\xBF"},
     {"NoHeadersNoWarning", kFour, "seqs", "ACGTACGTAC\nACGTACGT\nACGTA\n"},
     {"WrappedFastaWarnedOnce", kFour, "seqs", ">a\nACGTACGTAC\n>b x\nAC\n\nGT\n>c\nAC\nGT\n", 0,
-     "motifsig: warning: {seqs}:3: record 'b' spans more than one line, and every line counts as "
-     "one sequence; unwrap the file first (the README shows how)\n", "*", "VORL*"},
+     "motifsig: warning: {seqs}:3: record 'b' spans more than one line, *unwrap the file first*\n",
+     "*", "VORL*"},
     {"CountMatrixWarnedOnce", kFour, "motifs",
      motifs_with("MOTIF m1\n" + block("2", "1 0 0 0\n7 1 1 1\n") + block("1", "2 1 1 1\n")), 0,
-     "motifsig: warning: {motifs}:7: row 2 of motif 1 ('m1') has the value 7, above 1: the rows "
-     "should be probabilities, not counts\n", "*", "VORL*"},
+     "motifsig: warning: {motifs}:7: row 2 of motif 1 ('m1') has the value 7, above 1: *\n", "*",
+     "VORL*"},
     {"OneLetterAlphabet", kFour, "motifs", "ALPHABET= A\nx\nA 0.3\nletter-probability matrix: "
      "alength= 1 w= 1\n1\nletter-probability matrix: alength= 1 w= 1\n1\n", 0, "", "*",
      "VORL version 4\n\nALPHABET= A\nBackground letter frequencies\nA 1 \n*"},
-    // An empty sequence set: without sites every E-value is 1; with sites the length cache stops
-    // the run with its allocation message.
+    // No sequences: every E-value is 1 without sites; with sites the length cache stops the run.
     {"NoSequencesNoSites", "{seqs} {motifs} /dev/null {out}", "seqs", ">only headers\n", 0, "", "*",
      "*E= 1e0\n*E= 1e0\n*E= 1e0\n*"},
     {"NoSequencesButSites", kFour, "seqs", ">only headers\n", 1,
@@ -141,6 +141,17 @@ const ToolCase kCases[] = {
     // A file size limit of 512 bytes: the steps on standard output fit, the output file does not.
     {"FileSizeLimit", "{ex}/peaks.fa {ex}/motifs.txt {ex}/sites.tsv {out}", "", "", 1,
      "motifsig: {out}: cannot write the output: File too large\n", "*", kEarlier, {"ulimit -f 1;"}},
+    // The mode of a replaced output is kept; a new one gets the umask's. Links are followed, as
+    // a shell redirection follows them, even to a file that does not exist yet.
+    {"ReplacedOutputKeepsItsMode", kFour, "", "", 0, "", "*", kOutput, {"umask 027;"},
+     "chmod 600 {out}", 0600},
+    {"NewOutputFollowsTheUmask", kFour, "", "", 0, "", "*", kOutput, {"umask 027;"}, "rm {out}",
+     0640},
+    {"OutputThroughADanglingLink", "{seqs} {motifs} {sites} {dir}/link", "", "", 0, "", "*",
+     kOutput, {}, "rm {out}; ln -s out {dir}/link"},
+    {"OutputThroughALinkLoop", "{seqs} {motifs} {sites} {dir}/l1", "", "", 1, "motifsig: {dir}/l1: "
+     "cannot write the output: Too many levels of symbolic links\n", "*", kEarlier, {},
+     "ln -s l2 {dir}/l1; ln -s l1 {dir}/l2"},
     fails("TsvReportCannotBeWritten", "--tsv {dir}/no/r " + kFour, "motifsig: {dir}/no/r: *"),
     fails("JsonReportCannotBeWritten", "--json {dir}/no/r " + kFour, "motifsig: {dir}/no/r: *"),
     fails("HtmlReportCannotBeWritten", "--html {dir}/no/r " + kFour, "motifsig: {dir}/no/r: *"),
@@ -223,7 +234,10 @@ TEST_P(Tool, GivesTheExpectedStatusMessagesAndOutput) {
     paths["{" + file + "}"] = dir.write(file, text);
   }
   paths["{out}"] = dir.write("out", kEarlier);
-  std::vector<std::string> args, env;
+  ASSERT_EQ(c.setup.empty() ? 0 : std::system(replace_all(c.setup, paths).c_str()), 0);
+  std::vector<std::string> args, env, left = dir.files();  // left beside the output afterwards
+  if (!std::binary_search(left.begin(), left.end(), "out"))
+    left.insert(std::lower_bound(left.begin(), left.end(), "out"), "out");
   std::istringstream words(replace_all(c.args, paths));
   for (std::string word; words >> word;) args.push_back(word);
   for (const std::string &word : c.env) env.push_back(replace_all(word, paths));
@@ -242,8 +256,10 @@ TEST_P(Tool, GivesTheExpectedStatusMessagesAndOutput) {
   const std::string output = read_file(paths["{out}"]), expected =
       c.output.rfind("data:", 0) == 0 ? read_file(MOTIFSIG_TEST_DATA "/" + c.output.substr(5)) : c.output;
   EXPECT_TRUE(matches(expected.c_str(), output.c_str())) << output;
-  const std::vector<std::string> left = {"bg", "motifs", "out", "seqs", "sites"};
-  EXPECT_EQ(dir.files(), left) << "no file but the output may be left beside it";
+  EXPECT_EQ(dir.files(), left) << "no file but the output may be left beside the inputs";
+  struct stat info {};
+  EXPECT_TRUE(c.mode == 0 || (stat(paths["{out}"].c_str(), &info) == 0 &&
+                              (info.st_mode & 07777) == c.mode)) << std::oct << info.st_mode;
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Tool, ::testing::ValuesIn(kCases),

@@ -1,5 +1,6 @@
 #include "support/temp_files.h"
 
+#include <sys/wait.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -52,3 +53,17 @@ std::string gzip_bytes(const std::string &text) {
   gzclose(file);
   return read_file(dir.path("packed"));
 }
+
+#ifdef MOTIFSIG_EXE  // the path of the built tool, which only the suite is given
+RunResult run_tool(const std::vector<std::string> &args, const std::vector<std::string> &env) {
+  TempDir scratch;
+  std::string command;
+  for (const std::string &word : env) command += word + ' ';
+  command += "'" MOTIFSIG_EXE "'";
+  for (const std::string &arg : args) command += " '" + arg + "'";
+  command += " >'" + scratch.path("out") + "' 2>'" + scratch.path("err") + "' </dev/null";
+  const int status = std::system(command.c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(scratch.path("out")),
+          read_file(scratch.path("err"))};
+}
+#endif

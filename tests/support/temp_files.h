@@ -30,5 +30,5 @@ struct RunResult {
 };
 
 // Runs the motifsig executable with `args` (no quote marks in them), with shell words such as
-// "LC_ALL=C" or "ulimit -f 1;" before it, capturing its output. Only the suite links it.
+// "LC_ALL=C" or "ulimit -f 1;" before it, capturing its output. For the suite only.
 RunResult run_tool(const std::vector<std::string> &args, const std::vector<std::string> &env = {});
