@@ -71,7 +71,7 @@ TEST(Reports, AgreeWithTheStatisticsAndChangeNoOutput) {
 
     // The same statistics computed here: the reports must carry them to the bit.
     TestRecords r;
-    const Dataset &data = r.dataset;
+    const Dataset &d = r.dataset;
     read_seqs(args[4].c_str(), r.dataset);
     readmodel(args[5].c_str(), r.models, r.dataset);
     read_m_seqs(args[6].c_str(), r.models);
@@ -81,8 +81,8 @@ TEST(Reports, AgreeWithTheStatisticsAndChangeNoOutput) {
     EXPECT_TRUE(well_formed(html));
     EXPECT_EQ(count(html, "<svg class=\"logo\""), r.models.size());
     ASSERT_EQ(doc["motifs"].size(), r.models.size());
-    EXPECT_EQ(doc["inputs"]["sequences"], data.nseqs);
-    for (int j = 0; j < data.alength; ++j) EXPECT_EQ(doc["inputs"]["background"][j], data.background[j]);
+    EXPECT_EQ(doc["inputs"]["sequences"], d.nseqs);
+    for (int j = 0; j < d.alength; ++j) EXPECT_EQ(doc["inputs"]["background"][j], d.background[j]);
     size_t at = 0;  // in the motif file, after the E-value of the motif before
     for (size_t k = 0; k < r.models.size(); ++k) {
       const Model &model = r.models[k];
@@ -100,7 +100,7 @@ TEST(Reports, AgreeWithTheStatisticsAndChangeNoOutput) {
         EXPECT_EQ(column["rel_entropy"], model.col_rel_entropy[i]);
         EXPECT_EQ(column["llr"], model.col_llr[i]);
         EXPECT_EQ(column["log10_pvalue"], model.col_log_pvalue[i] / kLn10);
-        for (int j = 0; j < data.alength; ++j) EXPECT_EQ(motif["matrix"][i][j], model.matrix[i][j]);
+        for (int j = 0; j < d.alength; ++j) EXPECT_EQ(motif["matrix"][i][j], model.matrix[i][j]);
       }
     }
   }
@@ -111,9 +111,9 @@ TEST(Reports, AgreeWithTheStatisticsAndChangeNoOutput) {
 TEST(Reports, OddValuesAndNamesStayValid) {
   TempDir dir;
   TestRecords r;
-  const std::string motifs = dir.write("m.txt", "ALPHABET= A<\nx\nA 0.5 < 0.5\nMOTIF <b>&x \xff\xfe\n"
-                                                "letter-probability matrix: alength= 2 w= 1\n1 0\n");
-  readmodel(motifs.c_str(), r.models, r.dataset);
+  readmodel(dir.write("m.txt", "ALPHABET= A<\nx\nA 0.5 < 0.5\nMOTIF <b>&x \xff\xfe\n"
+                               "letter-probability matrix: alength= 2 w= 1\n1 0\n").c_str(),
+            r.models, r.dataset);
   Model &model = r.models.at(0);
   model.log_evalue = INFINITY;
   model.info_content = model.col_rel_entropy[0] = NAN;
@@ -121,8 +121,8 @@ TEST(Reports, OddValuesAndNamesStayValid) {
 
   const json doc = json::parse(format_json_report(RunOptions(), r.models, r.dataset));
   const json &motif = doc["motifs"][0];
-  for (const json &value : {motif["log_evalue"], motif["info_content"], motif["columns"][0]["log10_pvalue"]})
-    EXPECT_TRUE(value.is_null()) << value;
+  for (const char *key : {"log_evalue", "info_content"}) EXPECT_TRUE(motif[key].is_null()) << key;
+  EXPECT_TRUE(motif["columns"][0]["log10_pvalue"].is_null());
   EXPECT_EQ(motif["evalue"], "inf");
   EXPECT_EQ(motif["id"], "<b>&x");
   EXPECT_NE(format_tsv_report(r.models).find("\tinf\tinf\n"), std::string::npos);

@@ -59,7 +59,7 @@ struct ToolCase {
   // examples; the output file {out} holds kEarlier before the run. `file` "seqs", "motifs",
   // "sites" or "bg": that input holds `content`; "bom": `content` comes before each of the first
   // three; "gz": these three are gzip-compressed. After the run: standard error, standard output
-  // and the output file, where '*' stands for any text and "data:NAME" is tests/data/NAME.
+  // and the output file, where '*' stands for any text.
   std::string args, file = "", content = "";
   int status = 0;
   std::string err = "", out = "*", output = kOutput;
@@ -89,9 +89,10 @@ const ToolCase kCases[] = {
      "VORL version 4\n\nALPHABET= AC\nBackground letter frequencies\nA 0.3 C 0.7 \n\n"},
     // The examples' statistics, to the bit, in the TSV report; the motif file goes nowhere.
     {"DnaExample", "--tsv {out} {ex}/peaks.fa {ex}/motifs.txt {ex}/sites.tsv /dev/null", "", "",
-     0, "", "*", "data:example_report.tsv"},
+     0, "", "*", read_file(MOTIFSIG_TEST_DATA "/example_report.tsv")},
     {"ProteinExample", "--tsv {out} {ex}/protein/proteins.fa {ex}/protein/motifs.txt "
-     "{ex}/protein/sites.tsv /dev/null", "", "", 0, "", "*", "data:protein_report.tsv"},
+     "{ex}/protein/sites.tsv /dev/null", "", "", 0, "", "*",
+     read_file(MOTIFSIG_TEST_DATA "/protein_report.tsv")},
     {"CompressedInputs", kFour, "gz"},
     {"GermanLocale", kFour, "", "", 0, "", "*", kOutput,
      {"LOCPATH={locales}", "LC_ALL=de_DE.UTF-8"}},
@@ -253,9 +254,8 @@ TEST_P(Tool, GivesTheExpectedStatusMessagesAndOutput) {
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "one line: " << r.err;
   }
   EXPECT_TRUE(matches(c.out.c_str(), r.out.c_str())) << r.out;
-  const std::string output = read_file(paths["{out}"]), expected =
-      c.output.rfind("data:", 0) == 0 ? read_file(MOTIFSIG_TEST_DATA "/" + c.output.substr(5)) : c.output;
-  EXPECT_TRUE(matches(expected.c_str(), output.c_str())) << output;
+  const std::string output = read_file(paths["{out}"]);
+  EXPECT_TRUE(matches(c.output.c_str(), output.c_str())) << output;
   EXPECT_EQ(dir.files(), left) << "no file but the output may be left beside the inputs";
   struct stat info {};
   EXPECT_TRUE(c.mode == 0 || (stat(paths["{out}"].c_str(), &info) == 0 &&

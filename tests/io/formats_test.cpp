@@ -88,7 +88,7 @@ TEST(LineReader, LongAndShortLinesPlainOrCompressed) {
   for (int i = 0; i < 20000; ++i) text += std::string(i % 97 + 1, 'C') + "\n";
   text += long_line;
   TempDir dir;
-  for (const std::string &file : {dir.write("plain", text), dir.write("packed", gzip_bytes(text))}) {
+  for (const std::string &file : {dir.write("txt", text), dir.write("gz", gzip_bytes(text))}) {
     LineReader lines(file.c_str());
     std::string joined;
     for (std::string_view line; lines.next(line);) joined.append(line).push_back('\n');

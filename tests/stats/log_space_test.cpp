@@ -74,7 +74,7 @@ TEST(ScoreDistr, UpperTail) {
       // The top index is an anchor even without probability.
       {{kHalf, kHalf, kZero}, {0.0, kHalf, kZero}},
   };
-  for (auto &[d, tail] : cases) expect_near_all(cdf(d.data(), static_cast<int>(d.size()) - 1), tail);
+  for (auto &[d, t] : cases) expect_near_all(cdf(d.data(), static_cast<int>(d.size()) - 1), t);
 }
 
 }  // namespace
