@@ -40,10 +40,7 @@ int run_motifsig(const RunOptions &options) {
   read_m_seqs(options.sites.c_str(), models);
   announce("calculating evalues...");
   my_calc_evalue(models, dataset);
-  // Reports first: a report that cannot be written ends the run before the motif file, which
-  // is replaced only by a run that succeeds.
-  write_reports(options, models, dataset);
-  output(options.output.c_str(), models, dataset);
+  output(options.output.c_str(), models, dataset, format_reports(options, models, dataset));
   freestuff();
   release_records(dataset, models);
   return 0;

@@ -1,7 +1,6 @@
 #include "io/output.h"
 
 #include "io/number_format.h"
-#include "io/output_file.h"
 
 std::string format_motif_file(const std::vector<Model> &models, const Dataset &dataset) {
   std::string out = "VORL version 4\n\nALPHABET= ";
@@ -36,6 +35,8 @@ std::string format_motif_file(const std::vector<Model> &models, const Dataset &d
   return out;
 }
 
-void output(const char *path, std::vector<Model> &models, Dataset &dataset) {
-  write_file_atomically(path, format_motif_file(models, dataset));
+void output(const char *path, std::vector<Model> &models, Dataset &dataset,
+            std::vector<OutputFile> reports) {
+  reports.push_back({path, format_motif_file(models, dataset)});
+  write_files_atomically(reports);
 }

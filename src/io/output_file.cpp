@@ -82,33 +82,40 @@ void randomise_suffix(std::string &name) {
 
 }  // namespace
 
-void write_file_atomically(const char *path, const std::string &text) {
+namespace {
+
+// A regular file whose text is complete in a temporary file beside it.
+struct PreparedFile {
+  const char *path;    // as given, for messages
+  std::string target;  // the file the path reaches
+  std::string temp;
+};
+
+// Writes `text` to a new temporary file beside the file `path` reaches. It stays tracked, so a
+// failure from here on removes it.
+PreparedFile prepare(const char *path, const std::string &text) {
+  PreparedFile file{path, "", ""};
+  if (!follow_links(path, file.target))
+    file_error(path, 0, "cannot write the output: %s", std::strerror(errno));
   struct stat info;
-  if (stat(path, &info) == 0 && !S_ISREG(info.st_mode)) {
-    if (S_ISDIR(info.st_mode)) file_error(path, 0, "cannot write the output: it is a directory");
-    write_directly(path, text);
-    return;
-  }
-  std::string target;
-  if (!follow_links(path, target)) file_error(path, 0, "cannot write the output: %s", std::strerror(errno));
-  const bool replacing = stat(target.c_str(), &info) == 0;
+  const bool replacing = stat(file.target.c_str(), &info) == 0;
 
   // Created with open rather than mkstemp, so the new file gets 0666 less the umask (and any
   // default ACL of the directory) as a plainly created one would. Nothing between
   // begin_temp_change and end_temp_change may stop the run, so the name is allocated before.
-  std::string temp = target + ".tmp-XXXXXX";
+  file.temp = file.target + ".tmp-XXXXXX";
   int fd = -1, saved = 0;
   bool tracked = true;
   begin_temp_change();
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    randomise_suffix(temp);
-    fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    randomise_suffix(file.temp);
+    fd = open(file.temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     saved = errno;
     if (fd < 0 && saved != EEXIST) break;
   }
-  if (fd >= 0 && !track_temp_file(temp.c_str())) {
+  if (fd >= 0 && !track_temp_file(file.temp.c_str())) {
     close(fd);
-    unlink(temp.c_str());
+    unlink(file.temp.c_str());
     fd = -1;
     tracked = false;
   }
@@ -121,10 +128,36 @@ void write_file_atomically(const char *path, const std::string &text) {
   saved = errno;
   if (ok && fsync(fd) != 0 && errno != EINVAL && errno != EROFS) ok = false, saved = errno;
   if (close(fd) != 0 && ok) ok = false, saved = errno;
-  begin_temp_change();
-  if (ok && rename(temp.c_str(), target.c_str()) != 0) ok = false, saved = errno;
-  if (!ok) unlink(temp.c_str());
-  untrack_temp_file(temp.c_str());
-  end_temp_change();
   if (!ok) file_error(path, 0, "cannot write the output: %s", std::strerror(saved));
+  return file;
+}
+
+// Renames a prepared file into place and stops tracking it.
+void settle(const PreparedFile &file) {
+  begin_temp_change();
+  const bool ok = rename(file.temp.c_str(), file.target.c_str()) == 0;
+  const int saved = errno;
+  if (ok) untrack_temp_file(file.temp.c_str());
+  end_temp_change();
+  if (!ok) file_error(file.path, 0, "cannot write the output: %s", std::strerror(saved));
+}
+
+}  // namespace
+
+void write_files_atomically(const std::vector<OutputFile> &files) {
+  std::vector<PreparedFile> prepared;
+  std::vector<const OutputFile *> direct;
+  for (const OutputFile &file : files) {
+    struct stat info;
+    if (stat(file.path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+      if (S_ISDIR(info.st_mode))
+        file_error(file.path.c_str(), 0, "cannot write the output: it is a directory");
+      direct.push_back(&file);
+    } else {
+      prepared.push_back(prepare(file.path.c_str(), file.text));
+    }
+  }
+  for (const PreparedFile &file : prepared) settle(file);
+  // A pipe or a terminal cannot be taken back, so it is written once everything else is done.
+  for (const OutputFile *file : direct) write_directly(file->path.c_str(), file->text);
 }

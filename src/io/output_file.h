@@ -7,6 +7,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
-// Writes `text` to `path`; any failure is reported against the path and stops the run.
-void write_file_atomically(const char *path, const std::string &text);
+struct OutputFile {
+  std::string path;
+  std::string text;
+};
+
+// Writes every file, all of them or none: each goes to its temporary file first, and only when
+// all are complete are they renamed into place. Any failure is reported against the path and
+// stops the run, removing every temporary file.
+void write_files_atomically(const std::vector<OutputFile> &files);

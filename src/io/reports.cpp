@@ -4,7 +4,6 @@
 
 #include "io/diagnostics.h"
 #include "io/number_format.h"
-#include "io/output_file.h"
 #include "io/report_html.h"
 #include "io/report_json.h"
 #include "io/report_tsv.h"
@@ -41,11 +40,13 @@ void check_output_paths(const RunOptions &options) {
         file_error(outputs[b].second->c_str(), 0, "given for both %s and %s", outputs[a].first, outputs[b].first);
 }
 
-void write_reports(const RunOptions &options, const std::vector<Model> &models, const Dataset &dataset) {
-  if (!options.tsv_path.empty())
-    write_file_atomically(options.tsv_path.c_str(), format_tsv_report(models));
+std::vector<OutputFile> format_reports(const RunOptions &options, const std::vector<Model> &models,
+                                       const Dataset &dataset) {
+  std::vector<OutputFile> reports;
+  if (!options.tsv_path.empty()) reports.push_back({options.tsv_path, format_tsv_report(models)});
   if (!options.json_path.empty())
-    write_file_atomically(options.json_path.c_str(), format_json_report(options, models, dataset));
+    reports.push_back({options.json_path, format_json_report(options, models, dataset)});
   if (!options.html_path.empty())
-    write_file_atomically(options.html_path.c_str(), format_html_report(options, models, dataset));
+    reports.push_back({options.html_path, format_html_report(options, models, dataset)});
+  return reports;
 }

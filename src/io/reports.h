@@ -8,11 +8,12 @@
 #include <vector>
 
 #include "driver/options.h"
+#include "io/output_file.h"
 #include "records/records.h"
 
-// Writes every report that `options` asks for, each completely or not at all; a report that
-// cannot be written stops the run with exit status 1.
-void write_reports(const RunOptions &options, const std::vector<Model> &models, const Dataset &dataset);
+// The path and text of every report that `options` asks for.
+std::vector<OutputFile> format_reports(const RunOptions &options, const std::vector<Model> &models,
+                                       const Dataset &dataset);
 
 // Stops the run when two outputs are given the same path, since one would silently replace
 // the other.

@@ -157,7 +157,9 @@ const ToolCase kCases[] = {
      "ln -s l2 {dir}/l1; ln -s l1 {dir}/l2"},
     fails("TsvReportCannotBeWritten", "--tsv {dir}/no/r " + kFour, "motifsig: {dir}/no/r: *"),
     fails("JsonReportCannotBeWritten", "--json {dir}/no/r " + kFour, "motifsig: {dir}/no/r: *"),
-    fails("HtmlReportCannotBeWritten", "--html {dir}/no/r " + kFour, "motifsig: {dir}/no/r: *"),
+    // The reports that could be written are not left behind either.
+    fails("HtmlReportCannotBeWritten", "--tsv {dir}/r.tsv --json {dir}/r.json --html {dir}/no/r " + kFour,
+          "motifsig: {dir}/no/r: *"),
     fails("ReportOverTheOutput", "--json {out} " + kFour,
           "motifsig: {out}: given for both the output file and --json\n"),
 
