@@ -35,9 +35,38 @@ LLR_AVX2 inline __m256d lookup4(const double *table, __m256d x) {
   return _mm256_add_pd(_mm256_mul_pd(_mm256_sub_pd(next, value), frac), value);
 }
 
-// log_sum(acc, s + logp[r]) for the R rows, stage by stage, so that the R independent chains
-// sit side by side in the instruction stream and their latencies overlap. The results are the
-// scalar code's bits:
+// Rows b .. b + B - 1 of a pass at entry i, with the source cells s.
+template <int B>
+LLR_AVX2 inline __attribute__((always_inline)) void rows_at(__m256d s, double *const *d, const double *logp, int i) {
+  __m256d hi[B], keep_hi[B], t[B];
+#pragma GCC unroll 4
+  for (int r = 0; r < B; ++r) {
+    const __m256d a = _mm256_loadu_pd(d[r] + i);
+    const __m256d b = _mm256_add_pd(s, _mm256_broadcast_sd(logp + r));
+    hi[r] = _mm256_max_pd(a, b);             // a > b ? a : b
+    const __m256d lo = _mm256_min_pd(b, a);  // b < a ? b : a
+    const __m256d gap = _mm256_sub_pd(hi[r], lo);
+    keep_hi[r] = _mm256_cmp_pd(gap, _mm256_set1_pd(64.0), _CMP_NLE_UQ);  // or not comparable
+    // (lo - hi) * -1000 is gap * 1000 exactly. Lanes that keep hi are clamped (minpd also
+    // turns NaN into 64000), so every index stays inside the tables.
+    t[r] = _mm256_min_pd(_mm256_mul_pd(gap, _mm256_set1_pd(1000.0)), _mm256_set1_pd(64000.0));
+  }
+#pragma GCC unroll 4
+  for (int r = 0; r < B; ++r) {
+    const __m256d e = lookup4(exp_table, t[r]);
+    t[r] = _mm256_mul_pd(_mm256_add_pd(_mm256_set1_pd(1.0), e), _mm256_set1_pd(100000.0));
+  }
+#pragma GCC unroll 4
+  for (int r = 0; r < B; ++r) {
+    const __m256d l = lookup4(log_table, t[r]);
+    _mm256_storeu_pd(d[r] + i, _mm256_blendv_pd(_mm256_add_pd(l, hi[r]), hi[r], keep_hi[r]));
+  }
+}
+
+// log_sum(acc, s + logp[r]) for the R rows, stage by stage for up to four rows at a time, so
+// that their independent chains sit side by side in the instruction stream and their
+// latencies overlap, while every value stays in a register. The results are the scalar
+// code's bits:
 // - a source cell that the scalar code skips (at or below LOG_ZERO, or past `len`) becomes -inf,
 //   whose term loses to any cell value and leaves it unchanged;
 // - maxpd and minpd pick hi and lo exactly as the comparison a > b does;
@@ -56,25 +85,11 @@ LLR_AVX2 void group_pass(const double *src, int len, double *const *dst, const d
       skip = _mm256_or_pd(skip, _mm256_castsi256_pd(
                                     _mm256_cmpgt_epi64(lanes, _mm256_set1_epi64x(len - i - 1))));
     s = _mm256_blendv_pd(s, minus_inf, skip);
-    __m256d hi[R], keep_hi[R], t[R];
-    for (int r = 0; r < R; ++r) {
-      const __m256d a = _mm256_loadu_pd(d[r] + i);
-      const __m256d b = _mm256_add_pd(s, _mm256_broadcast_sd(logp + r));
-      hi[r] = _mm256_max_pd(a, b);             // a > b ? a : b
-      const __m256d lo = _mm256_min_pd(b, a);  // b < a ? b : a
-      const __m256d gap = _mm256_sub_pd(hi[r], lo);
-      keep_hi[r] = _mm256_cmp_pd(gap, _mm256_set1_pd(64.0), _CMP_NLE_UQ);  // or not comparable
-      // (lo - hi) * -1000 is gap * 1000 exactly. Lanes that keep hi are clamped (minpd also
-      // turns NaN into 64000), so every index stays inside the tables.
-      t[r] = _mm256_min_pd(_mm256_mul_pd(gap, _mm256_set1_pd(1000.0)), _mm256_set1_pd(64000.0));
-    }
-    for (int r = 0; r < R; ++r) {
-      const __m256d e = lookup4(exp_table, t[r]);
-      t[r] = _mm256_mul_pd(_mm256_add_pd(_mm256_set1_pd(1.0), e), _mm256_set1_pd(100000.0));
-    }
-    for (int r = 0; r < R; ++r) {
-      const __m256d l = lookup4(log_table, t[r]);
-      _mm256_storeu_pd(d[r] + i, _mm256_blendv_pd(_mm256_add_pd(l, hi[r]), hi[r], keep_hi[r]));
+    if (R > 4) {
+      rows_at<4>(s, d, logp, i);
+      rows_at<(R > 4 ? R - 4 : 1)>(s, d + 4, logp + 4, i);
+    } else {
+      rows_at<R>(s, d, logp, i);
     }
   }
 }
