@@ -16,11 +16,11 @@ struct Distribution {
   int offset, range;
 };
 
-Distribution build(std::vector<double> &background, int N, double frac = 1.0) {
+Distribution build(std::vector<double> &background, int N) {
   init_log();
   init_exp();
   Distribution r;
-  double *p = llr_distr_plain(static_cast<int>(background.size()), background.data(), N, 200, frac,
+  double *p = llr_distr_plain(static_cast<int>(background.size()), background.data(), N, 200, 1.0,
                               &r.alpha, &r.offset, &r.range);
   r.prob.assign(p, p + r.range + 1);
   std::free(p);
@@ -66,12 +66,4 @@ TEST(LlrDistr, ZeroBackgroundLetterSetsTheScaleAndSitsAtTheTop) {
   EXPECT_NEAR(total_probability(d), 1.0, 1e-6);
   EXPECT_GT(d.prob[0], LOG_ZERO);
   EXPECT_LT(d.prob[d.range], -1000);  // all four sites on the absent letter
-}
-
-TEST(LlrDistr, OneSitePutsEachLetterAtItsOwnScore) {
-  std::vector<double> bg = {0.25, 0.25, 0.5};
-  Distribution d = build(bg, 1);
-  // Letters 0 and 1 share a score; their probabilities combine.
-  EXPECT_NEAR(std::exp(d.prob[d.range]), 0.5, 1e-7);
-  EXPECT_NEAR(std::exp(d.prob[0]), 0.5, 1e-7);
 }
