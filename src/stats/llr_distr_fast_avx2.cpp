@@ -35,6 +35,18 @@ LLR_AVX2 inline __m256d lookup4(const double *table, __m256d x) {
   return _mm256_add_pd(_mm256_mul_pd(_mm256_sub_pd(next, value), frac), value);
 }
 
+// log_sum(a, b) in each lane, as rows_at computes it.
+LLR_AVX2 inline __m256d log_sum4(__m256d a, __m256d b) {
+  const __m256d hi = _mm256_max_pd(a, b);
+  const __m256d gap = _mm256_sub_pd(hi, _mm256_min_pd(b, a));
+  const __m256d keep_hi = _mm256_cmp_pd(gap, _mm256_set1_pd(64.0), _CMP_NLE_UQ);
+  const __m256d t = _mm256_min_pd(_mm256_mul_pd(gap, _mm256_set1_pd(1000.0)), _mm256_set1_pd(64000.0));
+  const __m256d e = lookup4(exp_table, t);
+  const __m256d u = _mm256_mul_pd(_mm256_add_pd(_mm256_set1_pd(1.0), e), _mm256_set1_pd(100000.0));
+  const __m256d l = lookup4(log_table, u);
+  return _mm256_blendv_pd(_mm256_add_pd(l, hi), hi, keep_hi);
+}
+
 // Rows b .. b + B - 1 of a pass at entry i, with the source cells s.
 template <int B>
 LLR_AVX2 inline __attribute__((always_inline)) void rows_at(__m256d s, double *const *d, const double *logp, int i) {
@@ -63,6 +75,27 @@ LLR_AVX2 inline __attribute__((always_inline)) void rows_at(__m256d s, double *c
   }
 }
 
+// A source row of one cell (every row after the first letter): the rows' cells, one per lane,
+// go through log_sum side by side instead of each row's in a vector of its own.
+template <int R>
+LLR_AVX2 void one_cell(double src, double *const *dst, const double *logp) {
+  if (!(src > LOG_ZERO)) return;
+  for (int r0 = 0; r0 < R; r0 += 4) {
+    const int n = R - r0 < 4 ? R - r0 : 4;
+    // Spare lanes add -inf to 0, which leaves them 0; they are not stored.
+    double a[4] = {0, 0, 0, 0}, lp[4] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    for (int j = 0; j < n; ++j) {
+      a[j] = *dst[r0 + j];
+      lp[j] = logp[r0 + j];
+    }
+    alignas(32) double sum[4];
+    const __m256d cells = _mm256_set_pd(a[3], a[2], a[1], a[0]);
+    const __m256d terms = _mm256_add_pd(_mm256_set1_pd(src), _mm256_set_pd(lp[3], lp[2], lp[1], lp[0]));
+    _mm256_store_pd(sum, log_sum4(cells, terms));
+    for (int j = 0; j < n; ++j) *dst[r0 + j] = sum[j];
+  }
+}
+
 // log_sum(acc, s + logp[r]) for the R rows, stage by stage for up to four rows at a time, so
 // that their independent chains sit side by side in the instruction stream and their
 // latencies overlap, while every value stays in a register. The results are the scalar
@@ -78,6 +111,10 @@ LLR_AVX2 void group_pass(const double *src, int len, double *const *dst, const d
   for (int r = 0; r < R; ++r) d[r] = dst[r];
   const __m256i lanes = _mm256_set_epi64x(3, 2, 1, 0);
   const __m256d minus_inf = _mm256_set1_pd(-HUGE_VAL);
+  if (len == 1 && R >= 2) {
+    one_cell<R>(src[0], d, logp);
+    return;
+  }
   for (int i = 0; i < len; i += 4) {
     __m256d s = _mm256_loadu_pd(src + i);
     __m256d skip = _mm256_cmp_pd(s, _mm256_set1_pd(LOG_ZERO), _CMP_NGT_UQ);
