@@ -6,8 +6,7 @@
 // - within one letter, row n reads only rows below it, which must still hold the previous
 //   letter's values. Each letter writes its rows to a second table, so the rows are
 //   independent: several rows share each pass over a source row (which hides the latency of
-//   log_sum), blocks of rows share each source row while it is in the cache, and threads share
-//   the blocks;
+//   log_sum) and threads share the rows;
 // - each row is stored over the scores that it can actually reach, not over the loose bounds
 //   of the definition, which only sized its table.
 #include "stats/llr_distr_fast.h"
@@ -30,8 +29,6 @@ namespace {
 
 constexpr int kPad = 3;          // entries past a row's end that a pass may touch
 constexpr int kGroupRows = 8;    // destination rows that share a pass
-constexpr int kBlockGroups = 4;  // groups that take each source row in turn while it is cached
-constexpr int kBlockRows = kGroupRows * kBlockGroups;
 constexpr int kMinRowsPerThread = 96;  // fewer rows are not worth another thread
 
 template <typename T>
@@ -122,29 +119,22 @@ struct Programme {
     nhi = high;
   }
 
-  // Adds letter a to rows n0, n0 - 1, .., n0 - rows + 1 (rows <= kBlockRows), whose cells are
+  // Adds letter a to rows n0, n0 - 1, .., n0 - rows + 1 (rows <= kGroupRows), whose cells are
   // at out[r] (laid out like row n0 - r and holding its previous values). Reads the rows
-  // below n0 from `table`, which must hold the previous letter's values. Each source row
-  // serves the whole block while it is in the cache.
+  // below n0 from `table`, which must hold the previous letter's values.
   void add_letter(int a, int n0, int rows, double *const *out) const {
     const int *s = score + static_cast<size_t>(a) * (N + 1);
-    // lp[j] = logp[a][N - j]: the terms of a group's rows, k descending, lie side by side.
+    // lp[j] = logp[a][N - j]: the terms of the group's rows, k descending, lie side by side.
     const double *lp = reversed_logp + static_cast<size_t>(a) * (N + 1);
-    double *origin[kBlockRows];  // out[r] shifted so that score t is at origin[r] + t
-    for (int r = 0; r < rows; ++r) origin[r] = out[r] - lo[n0 - r];
     double *dst[kGroupRows];
-    // Row m is read by the block's rows n > m with k = n - m; m descending is k ascending.
+    // Row m is read by the group's rows n > m with k = n - m; m descending is k ascending.
     for (int m = n0 - 1; m >= 0; --m) {
       const int first = cur_lo[m];
       const int len = top(m) - first + 1;
-      const double *src = cell(m, first);
       const int active = std::min(rows, n0 - m);
-      for (int g = 0; g < active; g += kGroupRows) {
-        const int group = std::min(kGroupRows, active - g);
-        const int k0 = n0 - g - m;  // k of the group's first row; the next rows have k0 - 1, ..
-        for (int r = 0; r < group; ++r) dst[r] = origin[g + r] + (first + s[k0 - r]);
-        pass(group, src, len, dst, lp + (N - k0));
-      }
+      const int k0 = n0 - m;  // k of the group's first row; the next rows have k0 - 1, ..
+      for (int r = 0; r < active; ++r) dst[r] = out[r] + (first + s[k0 - r] - lo[n0 - r]);
+      pass(active, cell(m, first), len, dst, lp + (N - k0));
     }
   }
 };
@@ -174,19 +164,19 @@ int thread_count(const LlrFastOptions &options, int N, int alength) {
 
 // Letters 1 .. alength - 2: every row n >= 1 gains the new letter. Letter a reads the table
 // and ranges of parity a - 1 and writes those of parity a, so all rows of a letter are
-// independent: the threads take blocks of rows in turn, the costly top rows first, and wait
+// independent: the threads take groups of rows in turn, the costly top rows first, and wait
 // for each other only at the end of each letter. The exact sizing keeps the second table
 // small. On return `dp` holds the table and ranges after the last of these letters.
 void middle_letters(Programme &dp, double *other, int threads, LlrProgress *progress) {
   if (dp.alength < 3) return;
   const int N = dp.N;
-  const int blocks = (N + kBlockRows - 1) / kBlockRows;  // rows N .. 1, from the top
+  const int groups = (N + kGroupRows - 1) / kGroupRows;  // rows N .. 1, from the top
   double *const table[2] = {dp.table, other};
   int *const lo[2] = {dp.cur_lo, dp.new_lo}, *const hi[2] = {dp.cur_hi, dp.new_hi};
   std::memcpy(other + dp.start[0], dp.table + dp.start[0], dp.row_size(0) * sizeof(double));
   lo[1][0] = lo[0][0];  // row 0 never changes
   hi[1][0] = hi[0][0];
-  // Per letter: blocks handed out, blocks finished.
+  // Per letter: groups handed out, groups finished.
   std::vector<std::atomic<int>> taken(dp.alength), done(dp.alength);
   auto worker = [&] {
     for (int a = 1; a <= dp.alength - 2; ++a) {
@@ -198,10 +188,10 @@ void middle_letters(Programme &dp, double *other, int threads, LlrProgress *prog
       int *const out_lo = lo[a & 1], *const out_hi = hi[a & 1];
       for (;;) {
         const int b = taken[a].fetch_add(1, std::memory_order_relaxed);
-        if (b >= blocks) break;
-        const int n0 = N - b * kBlockRows;
-        const int rows = std::min(kBlockRows, n0);
-        double *out[kBlockRows];
+        if (b >= groups) break;
+        const int n0 = N - b * kGroupRows;
+        const int rows = std::min(kGroupRows, n0);
+        double *out[kGroupRows];
         long work = 0;
         for (int r = 0; r < rows; ++r) {
           const int n = n0 - r;
@@ -216,7 +206,7 @@ void middle_letters(Programme &dp, double *other, int threads, LlrProgress *prog
       }
       // Yielding rather than spinning lets a thread that shares its core with this one (on a
       // busy machine) finish its rows sooner.
-      while (done[a].load(std::memory_order_acquire) < blocks) std::this_thread::yield();
+      while (done[a].load(std::memory_order_acquire) < groups) std::this_thread::yield();
     }
   };
   run_on_threads(threads, worker);

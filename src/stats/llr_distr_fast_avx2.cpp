@@ -35,71 +35,9 @@ LLR_AVX2 inline __m256d lookup4(const double *table, __m256d x) {
   return _mm256_add_pd(_mm256_mul_pd(_mm256_sub_pd(next, value), frac), value);
 }
 
-// log_sum(a, b) in each lane, as rows_at computes it.
-LLR_AVX2 inline __m256d log_sum4(__m256d a, __m256d b) {
-  const __m256d hi = _mm256_max_pd(a, b);
-  const __m256d gap = _mm256_sub_pd(hi, _mm256_min_pd(b, a));
-  const __m256d keep_hi = _mm256_cmp_pd(gap, _mm256_set1_pd(64.0), _CMP_NLE_UQ);
-  const __m256d t = _mm256_min_pd(_mm256_mul_pd(gap, _mm256_set1_pd(1000.0)), _mm256_set1_pd(64000.0));
-  const __m256d e = lookup4(exp_table, t);
-  const __m256d u = _mm256_mul_pd(_mm256_add_pd(_mm256_set1_pd(1.0), e), _mm256_set1_pd(100000.0));
-  const __m256d l = lookup4(log_table, u);
-  return _mm256_blendv_pd(_mm256_add_pd(l, hi), hi, keep_hi);
-}
-
-// Rows b .. b + B - 1 of a pass at entry i, with the source cells s.
-template <int B>
-LLR_AVX2 inline __attribute__((always_inline)) void rows_at(__m256d s, double *const *d, const double *logp, int i) {
-  __m256d hi[B], keep_hi[B], t[B];
-#pragma GCC unroll 4
-  for (int r = 0; r < B; ++r) {
-    const __m256d a = _mm256_loadu_pd(d[r] + i);
-    const __m256d b = _mm256_add_pd(s, _mm256_broadcast_sd(logp + r));
-    hi[r] = _mm256_max_pd(a, b);             // a > b ? a : b
-    const __m256d lo = _mm256_min_pd(b, a);  // b < a ? b : a
-    const __m256d gap = _mm256_sub_pd(hi[r], lo);
-    keep_hi[r] = _mm256_cmp_pd(gap, _mm256_set1_pd(64.0), _CMP_NLE_UQ);  // or not comparable
-    // (lo - hi) * -1000 is gap * 1000 exactly. Lanes that keep hi are clamped (minpd also
-    // turns NaN into 64000), so every index stays inside the tables.
-    t[r] = _mm256_min_pd(_mm256_mul_pd(gap, _mm256_set1_pd(1000.0)), _mm256_set1_pd(64000.0));
-  }
-#pragma GCC unroll 4
-  for (int r = 0; r < B; ++r) {
-    const __m256d e = lookup4(exp_table, t[r]);
-    t[r] = _mm256_mul_pd(_mm256_add_pd(_mm256_set1_pd(1.0), e), _mm256_set1_pd(100000.0));
-  }
-#pragma GCC unroll 4
-  for (int r = 0; r < B; ++r) {
-    const __m256d l = lookup4(log_table, t[r]);
-    _mm256_storeu_pd(d[r] + i, _mm256_blendv_pd(_mm256_add_pd(l, hi[r]), hi[r], keep_hi[r]));
-  }
-}
-
-// A source row of one cell (every row after the first letter): the rows' cells, one per lane,
-// go through log_sum side by side instead of each row's in a vector of its own.
-template <int R>
-LLR_AVX2 void one_cell(double src, double *const *dst, const double *logp) {
-  if (!(src > LOG_ZERO)) return;
-  for (int r0 = 0; r0 < R; r0 += 4) {
-    const int n = R - r0 < 4 ? R - r0 : 4;
-    // Spare lanes add -inf to 0, which leaves them 0; they are not stored.
-    double a[4] = {0, 0, 0, 0}, lp[4] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
-    for (int j = 0; j < n; ++j) {
-      a[j] = *dst[r0 + j];
-      lp[j] = logp[r0 + j];
-    }
-    alignas(32) double sum[4];
-    const __m256d cells = _mm256_set_pd(a[3], a[2], a[1], a[0]);
-    const __m256d terms = _mm256_add_pd(_mm256_set1_pd(src), _mm256_set_pd(lp[3], lp[2], lp[1], lp[0]));
-    _mm256_store_pd(sum, log_sum4(cells, terms));
-    for (int j = 0; j < n; ++j) *dst[r0 + j] = sum[j];
-  }
-}
-
-// log_sum(acc, s + logp[r]) for the R rows, stage by stage for up to four rows at a time, so
-// that their independent chains sit side by side in the instruction stream and their
-// latencies overlap, while every value stays in a register. The results are the scalar
-// code's bits:
+// log_sum(acc, s + logp[r]) for the R rows, stage by stage, so that the R independent chains
+// sit side by side in the instruction stream and their latencies overlap. The results are the
+// scalar code's bits:
 // - a source cell that the scalar code skips (at or below LOG_ZERO, or past `len`) becomes -inf,
 //   whose term loses to any cell value and leaves it unchanged;
 // - maxpd and minpd pick hi and lo exactly as the comparison a > b does;
@@ -111,10 +49,6 @@ LLR_AVX2 void group_pass(const double *src, int len, double *const *dst, const d
   for (int r = 0; r < R; ++r) d[r] = dst[r];
   const __m256i lanes = _mm256_set_epi64x(3, 2, 1, 0);
   const __m256d minus_inf = _mm256_set1_pd(-HUGE_VAL);
-  if (len == 1 && R >= 2) {
-    one_cell<R>(src[0], d, logp);
-    return;
-  }
   for (int i = 0; i < len; i += 4) {
     __m256d s = _mm256_loadu_pd(src + i);
     __m256d skip = _mm256_cmp_pd(s, _mm256_set1_pd(LOG_ZERO), _CMP_NGT_UQ);
@@ -122,11 +56,25 @@ LLR_AVX2 void group_pass(const double *src, int len, double *const *dst, const d
       skip = _mm256_or_pd(skip, _mm256_castsi256_pd(
                                     _mm256_cmpgt_epi64(lanes, _mm256_set1_epi64x(len - i - 1))));
     s = _mm256_blendv_pd(s, minus_inf, skip);
-    if (R > 4) {
-      rows_at<4>(s, d, logp, i);
-      rows_at<(R > 4 ? R - 4 : 1)>(s, d + 4, logp + 4, i);
-    } else {
-      rows_at<R>(s, d, logp, i);
+    __m256d hi[R], keep_hi[R], t[R];
+    for (int r = 0; r < R; ++r) {
+      const __m256d a = _mm256_loadu_pd(d[r] + i);
+      const __m256d b = _mm256_add_pd(s, _mm256_broadcast_sd(logp + r));
+      hi[r] = _mm256_max_pd(a, b);             // a > b ? a : b
+      const __m256d lo = _mm256_min_pd(b, a);  // b < a ? b : a
+      const __m256d gap = _mm256_sub_pd(hi[r], lo);
+      keep_hi[r] = _mm256_cmp_pd(gap, _mm256_set1_pd(64.0), _CMP_NLE_UQ);  // or not comparable
+      // (lo - hi) * -1000 is gap * 1000 exactly. Lanes that keep hi are clamped (minpd also
+      // turns NaN into 64000), so every index stays inside the tables.
+      t[r] = _mm256_min_pd(_mm256_mul_pd(gap, _mm256_set1_pd(1000.0)), _mm256_set1_pd(64000.0));
+    }
+    for (int r = 0; r < R; ++r) {
+      const __m256d e = lookup4(exp_table, t[r]);
+      t[r] = _mm256_mul_pd(_mm256_add_pd(_mm256_set1_pd(1.0), e), _mm256_set1_pd(100000.0));
+    }
+    for (int r = 0; r < R; ++r) {
+      const __m256d l = lookup4(log_table, t[r]);
+      _mm256_storeu_pd(d[r] + i, _mm256_blendv_pd(_mm256_add_pd(l, hi[r]), hi[r], keep_hi[r]));
     }
   }
 }
