@@ -27,8 +27,8 @@
 
 namespace {
 
-constexpr int kPad = 3;          // entries past a row's end that a pass may touch
-constexpr int kGroupRows = 8;    // destination rows that share a pass
+constexpr int kPad = 3;                // entries past a row's end that a pass may touch
+constexpr int kGroupRows = 8;          // destination rows that share a pass
 constexpr int kMinRowsPerThread = 96;  // fewer rows are not worth another thread
 
 template <typename T>
@@ -187,9 +187,9 @@ void middle_letters(Programme &dp, double *other, int threads, LlrProgress *prog
       double *const out_table = table[a & 1];
       int *const out_lo = lo[a & 1], *const out_hi = hi[a & 1];
       for (;;) {
-        const int b = taken[a].fetch_add(1, std::memory_order_relaxed);
-        if (b >= groups) break;
-        const int n0 = N - b * kGroupRows;
+        const int g = taken[a].fetch_add(1, std::memory_order_relaxed);
+        if (g >= groups) break;
+        const int n0 = N - g * kGroupRows;
         const int rows = std::min(kGroupRows, n0);
         double *out[kGroupRows];
         long work = 0;
