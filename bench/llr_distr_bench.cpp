@@ -1,8 +1,8 @@
 // Micro-benchmarks of the column LLR distribution (fast and plain kernels, DNA and 20-letter
 // protein backgrounds) and of the convolution and tail of score distributions.
 //   build with -DMOTIFSIG_BENCH=ON, then: ./bench/llr_distr_bench
-// The fast kernel uses OMP_NUM_THREADS threads (default: every core); the *_1thread cases pin
-// it to one.
+// The fast kernel shares its rows among every core (or OMP_NUM_THREADS); the *_1thread cases
+// pin it to one.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -27,7 +27,7 @@ void BM_LlrDistr(benchmark::State &state, Kernel kernel, const std::vector<doubl
   init_log();
   init_exp();
   LlrFastOptions options;
-  if (kernel == Kernel::FastOneThread) options.threads = 1;
+  options.threads = kernel == Kernel::FastOneThread ? 1 : resolve_thread_count(0);
   for (auto _ : state) {
     std::vector<double> bg = background;
     double alpha;

@@ -2,12 +2,15 @@
 """Whole-run benchmark of motifsig: the normal build against one built with the plain column
 LLR kernel (-DMOTIFSIG_PLAIN_KERNEL=ON), on generated workloads.
 
-For every workload the two builds run alternately (paired runs, so a busy machine slows both
-alike); the table gives the median wall time of each, their ratio, the larger peak resident
-memory of each, and whether the two output files are byte-identical. The io workload is also
-timed against `wc -l` over the same three files.
+For every workload the normal build with its default threads (or --threads N), the normal
+build with --threads 1 and the plain build run in turn (paired runs, so a busy machine slows
+all alike); the table gives the median wall time of each, the ratios to the plain build, the
+peak resident memory of each, and whether the output files are byte-identical. The plain
+build is left out of dna-50k (it takes minutes) unless --plain-all is given. The io workload
+is also timed against `wc -l` over the same three files.
 
-Usage: bench/run_workloads.py [--runs 3] [--only dna-large,io] [--work DIR] [--no-build]
+Usage: bench/run_workloads.py [--runs 3] [--only dna-large,io] [--threads N] [--plain-all]
+                              [--work DIR] [--no-build]
 Standard library only; needs cmake, a C++ compiler, cmp and wc.
 """
 
@@ -90,6 +93,7 @@ def workload_definitions(rng):
         "io": (DNA, DNA_BACKGROUND, 400000, (100, 600),
                [rng.randint(8, 16) for _ in range(50)], [rng.randint(2, 20) for _ in range(50)]),
         "single-20000": (DNA, DNA_BACKGROUND, 25000, (200, 500), [15], [20000]),
+        "dna-50k": (DNA, DNA_BACKGROUND, 50000, (200, 500), [12], [50000]),
     }
 
 
@@ -148,9 +152,13 @@ def main():
     parser.add_argument("--work", default=os.path.join(ROOT, "build-bench"),
                         help="directory for the builds and generated files")
     parser.add_argument("--no-build", action="store_true", help="use the builds already in --work")
+    parser.add_argument("--threads", type=int, default=0,
+                        help="--threads for the normal build's first column (0: its default)")
+    parser.add_argument("--plain-all", action="store_true",
+                        help="run the plain build on dna-50k too")
     args = parser.parse_args()
 
-    names = ["dna-large", "protein", "many-n", "io", "single-20000"]
+    names = ["dna-large", "protein", "many-n", "io", "single-20000", "dna-50k"]
     if args.only:
         names = [n for n in args.only.split(",") if n]
     os.makedirs(args.work, exist_ok=True)
@@ -165,26 +173,30 @@ def main():
         fast, plain = build(fast_dir, False), build(plain_dir, True)
     files = generate(data, names)
 
+    threads = ["--threads", str(args.threads)] if args.threads > 0 else []
+    kinds = {"fast": [fast] + threads, "one": [fast, "--threads", "1"], "plain": [plain]}
     load_before = os.getloadavg()[0]
     rows = []
     for name in names:
         seqs, motifs, sites = files[name]
-        times = {"fast": [], "plain": []}
-        memory = {"fast": 0, "plain": 0}
-        outputs = {k: os.path.join(args.work, "%s.%s.out" % (name, k)) for k in times}
+        run_kinds = [k for k in kinds if k != "plain" or name != "dna-50k" or args.plain_all]
+        times = {k: [] for k in run_kinds}
+        memory = {k: 0 for k in run_kinds}
+        outputs = {k: os.path.join(args.work, "%s.%s.out" % (name, k)) for k in run_kinds}
         for run in range(args.runs):
-            order = ["fast", "plain"] if run % 2 == 0 else ["plain", "fast"]
+            order = run_kinds[run % len(run_kinds):] + run_kinds[:run % len(run_kinds)]
             for kind in order:
-                exe = fast if kind == "fast" else plain
-                wall, rss = timed_run([exe, seqs, motifs, sites, outputs[kind]])
+                wall, rss = timed_run(kinds[kind] + [seqs, motifs, sites, outputs[kind]])
                 times[kind].append(wall)
                 memory[kind] = max(memory[kind], rss)
-            print("  %s run %d: fast %.3fs, plain %.3fs" % (name, run + 1, times["fast"][-1],
-                                                            times["plain"][-1]), flush=True)
-        same = subprocess.run(["cmp", "-s", outputs["fast"], outputs["plain"]]).returncode == 0
-        row = {"name": name, "fast": statistics.median(times["fast"]),
-               "plain": statistics.median(times["plain"]), "mem_fast": memory["fast"],
-               "mem_plain": memory["plain"], "same": same, "wc": None}
+            print("  %s run %d: %s" % (name, run + 1, ", ".join(
+                "%s %.3fs" % (k, times[k][-1]) for k in run_kinds)), flush=True)
+        same = all(subprocess.run(["cmp", "-s", outputs["fast"], outputs[k]]).returncode == 0
+                   for k in run_kinds)
+        row = {"name": name, "same": same, "wc": None}
+        for k in kinds:
+            row[k] = statistics.median(times[k]) if k in times else None
+            row["mem_" + k] = memory.get(k)
         if name == "io":
             wc = []
             for _ in range(args.runs):
@@ -193,16 +205,28 @@ def main():
             row["wc"] = statistics.median(wc)
         rows.append(row)
 
+    def seconds(value):
+        return "%9.3f" % value if value is not None else "%9s" % "-"
+
+    def ratio(plain_time, value):
+        return "%7.2fx" % (plain_time / value) if plain_time is not None else "%8s" % "-"
+
+    def mib(kib):
+        return "%9.1f" % (kib / 1024.0) if kib is not None else "%9s" % "-"
+
     print()
-    print("median of %d paired runs; memory is peak resident set size; load average %.2f before, "
-          "%.2f after (other work on the machine slows both builds)" % (args.runs, load_before,
-                                                                       os.getloadavg()[0]))
-    print("%-13s %9s %9s %7s %11s %11s %8s %10s" % ("workload", "fast s", "plain s", "speedup",
-                                                   "fast MiB", "plain MiB", "memory", "identical"))
+    print("median of %d paired runs; %s threads in the first column; memory is peak resident set "
+          "size; load average %.2f before, %.2f after (other work on the machine slows every "
+          "build)" % (args.runs, args.threads if args.threads > 0 else "default", load_before,
+                      os.getloadavg()[0]))
+    print("%-13s %9s %9s %8s %9s %8s %9s %9s %9s %10s" % (
+        "workload", "plain s", "fast s", "speedup", "1-thr s", "speedup", "fast MiB", "1-thr MiB",
+        "plain MiB", "identical"))
     for r in rows:
-        print("%-13s %9.3f %9.3f %6.2fx %11.1f %11.1f %7.2fx %10s" % (
-            r["name"], r["fast"], r["plain"], r["plain"] / r["fast"], r["mem_fast"] / 1024.0,
-            r["mem_plain"] / 1024.0, r["mem_fast"] / r["mem_plain"], "yes" if r["same"] else "NO"))
+        print("%-13s %s %s %s %s %s %s %s %s %10s" % (
+            r["name"], seconds(r["plain"]), seconds(r["fast"]), ratio(r["plain"], r["fast"]),
+            seconds(r["one"]), ratio(r["plain"], r["one"]), mib(r["mem_fast"]), mib(r["mem_one"]),
+            mib(r["mem_plain"]), "yes" if r["same"] else "NO"))
     for r in rows:
         if r["wc"] is not None:
             print("io: motifsig %.3fs, wc -l over the same files %.3fs: %.2fx"

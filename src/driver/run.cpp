@@ -39,7 +39,7 @@ int run_motifsig(const RunOptions &options) {
   announce("reading motif sequences...");
   read_m_seqs(options.sites.c_str(), models);
   announce("calculating evalues...");
-  my_calc_evalue(models, dataset);
+  my_calc_evalue(models, dataset, options.threads);
   output(options.output.c_str(), models, dataset, format_reports(options, models, dataset));
   freestuff();
   release_records(dataset, models);

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "stats/log_constants.h"
+
 // printf's %g is the general notation; the program never sets a C locale, so the decimal
 // point stays a full stop whatever the environment says.
 void append_general(std::string &out, double value) {
@@ -21,7 +23,7 @@ void append_evalue(std::string &out, double log_evalue) {
     out += log_evalue > 0 ? "inf" : "0";
     return;
   }
-  const double L = log_evalue / 2.302585092994046;
+  const double L = log_evalue / LN_10;
   double exponent = std::floor(L);
   double mantissa = std::pow(10.0, L - exponent);
   if (mantissa + 0.05 >= 10.0) {

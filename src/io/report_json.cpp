@@ -22,7 +22,7 @@ ordered_json motif_json(size_t number, const Model &model, int alength) {
   motif["llr"] = model.llr;
   motif["info_content"] = model.info_content;
   motif["log_evalue"] = model.log_evalue;
-  motif["log10_evalue"] = model.log_evalue / kLn10;
+  motif["log10_evalue"] = model.log_evalue / LN_10;
   motif["evalue"] = evalue_text(model.log_evalue);
   ordered_json matrix = ordered_json::array();
   ordered_json columns = ordered_json::array();
@@ -31,7 +31,7 @@ ordered_json motif_json(size_t number, const Model &model, int alength) {
     columns.push_back({{"position", i + 1},
                        {"rel_entropy", model.col_rel_entropy[i]},
                        {"llr", model.col_llr[i]},
-                       {"log10_pvalue", model.col_log_pvalue[i] / kLn10}});
+                       {"log10_pvalue", model.col_log_pvalue[i] / LN_10}});
   }
   motif["matrix"] = std::move(matrix);
   motif["columns"] = std::move(columns);

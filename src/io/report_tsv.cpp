@@ -14,7 +14,7 @@ std::string format_tsv_report(const std::vector<Model> &models) {
     out += '\t';
     append_exact(out, model.info_content);
     out += '\t';
-    append_exact(out, model.log_evalue / kLn10);
+    append_exact(out, model.log_evalue / LN_10);
     out += '\t' + evalue_text(model.log_evalue) + '\n';
   }
   return out;

@@ -10,6 +10,7 @@
 #include "driver/options.h"
 #include "io/output_file.h"
 #include "records/records.h"
+#include "stats/log_constants.h"
 
 // The path and text of every report that `options` asks for.
 std::vector<OutputFile> format_reports(const RunOptions &options, const std::vector<Model> &models,
@@ -20,7 +21,6 @@ std::vector<OutputFile> format_reports(const RunOptions &options, const std::vec
 void check_output_paths(const RunOptions &options);
 
 // Values that every report shows the same way.
-constexpr double kLn10 = 2.302585092994046;
 std::string evalue_text(double log_evalue);  // exactly as the motif file writes it
 int64_t total_length(const Dataset &dataset);
 const char *site_model_name(MOTYPE site_model);     // "per-sequence" or "anywhere"

@@ -112,7 +112,7 @@ std::string column_title(const Model &model, const Dataset &dataset, int i, cons
   title += " nats\np-value ";
   append_evalue(title, model.col_log_pvalue[i]);
   title += ", -log10 p = ";
-  append_exact(title, -model.col_log_pvalue[i] / kLn10);
+  append_exact(title, -model.col_log_pvalue[i] / LN_10);
   for (size_t k = 0; k < order.size(); ++k) {
     title += k % 5 == 0 ? "\n" : "   ";
     title += dataset.alphabet[order[k]];
@@ -170,7 +170,7 @@ std::string sequence_logo_svg(const Model &model, const Dataset &dataset, double
 
   double max_bar = 0;
   for (int i = 0; i < model.w; ++i)
-    if (std::isfinite(model.col_log_pvalue[i])) max_bar = std::max(max_bar, -model.col_log_pvalue[i] / kLn10);
+    if (std::isfinite(model.col_log_pvalue[i])) max_bar = std::max(max_bar, -model.col_log_pvalue[i] / LN_10);
   const double bar_top_value = nice_ceiling(max_bar);
 
   std::string out;
@@ -224,7 +224,7 @@ std::string sequence_logo_svg(const Model &model, const Dataset &dataset, double
     }
     appendf(out, "<text class=\"pos\" x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\">%d</text>", x + column / 2,
             logo_bottom + 13, i + 1);
-    const double bar = -model.col_log_pvalue[i] / kLn10;
+    const double bar = -model.col_log_pvalue[i] / LN_10;
     const double bar_height = std::isfinite(bar) ? std::min(bar / bar_top_value, 1.0) * kBars : kBars;
     if (bar_height > 0)
       appendf(out, "<rect class=\"bar\" x=\"%.1f\" y=\"%.2f\" width=\"%.1f\" height=\"%.2f\"/>", x + 4,

@@ -20,21 +20,16 @@
 #include <vector>
 
 #include "stats/llr_distr.h"
+#include "stats/llr_distr_fast_pass.h"
+#include "stats/log_constants.h"
 #include "stats/log_tables.h"
 #include "stats/resize.h"
-
-#ifdef _OPENMP
-#include <omp.h>
-#define LLR_OMP(directive) _Pragma(#directive)
-#else
-#define LLR_OMP(directive)
-#endif
 
 namespace {
 
 constexpr int kPad = 3;                // entries past a row's end that a pass may touch
 constexpr int kGroupRows = 8;          // destination rows that share a pass
-constexpr int kMinRowsPerThread = 64;  // fewer rows are not worth another thread
+constexpr int kMinRowsPerThread = 96;  // fewer rows are not worth another thread
 
 template <typename T>
 T *alloc_or_stop(size_t count) {
@@ -80,9 +75,9 @@ bool cpu_has_avx2() {
 #endif
 }
 
-// Everything one call works on. Scores are absolute scaled scores; row n is stored over the
-// scores lo[n] .. hi[n] it can reach once all its letters are in, plus kPad spare entries.
-struct Work {
+// The dynamic programme of one call. Scores are absolute scaled scores; row n is stored over
+// the scores lo[n] .. hi[n] it can reach once all its letters are in, plus kPad spare entries.
+struct Programme {
   int alength = 0;
   int N = 0;
   double frac = 1.0;
@@ -90,6 +85,7 @@ struct Work {
   const int *score = nullptr;      // score[a * (N + 1) + k]: scaled score of k letters a
   const int *reversed = nullptr;   // reversed[a * (N + 1) + k] = score[a * (N + 1) + N - k]
   const double *logp = nullptr;    // logp[a * (N + 1) + k]: their log probability
+  const double *reversed_logp = nullptr;  // like `reversed`
   const int *lo = nullptr, *hi = nullptr;
   const size_t *start = nullptr;  // first entry of row n in `table`
   double *table = nullptr;
@@ -102,6 +98,7 @@ struct Work {
 
   // Last source column extended from row m, as the definition computes it from frac.
   int top(int m) const {
+    if (frac == 1.0) return cur_hi[m];
     const int lo_k = cur_lo[m] - base, hi_k = cur_hi[m] - base;
     int t = static_cast<int>(hi_k - (hi_k - lo_k + 1) * (1 - frac));
     if (t < lo_k) t = lo_k;
@@ -122,25 +119,22 @@ struct Work {
     nhi = high;
   }
 
-  // Adds letter a to rows n0, n0 - 1, .., n0 - rows + 1, whose cells are at out[r] (laid out
-  // like row n0 - r and holding its previous values). Reads the rows below n0 from `table`,
-  // which must hold the previous letter's values.
+  // Adds letter a to rows n0, n0 - 1, .., n0 - rows + 1 (rows <= kGroupRows), whose cells are
+  // at out[r] (laid out like row n0 - r and holding its previous values). Reads the rows
+  // below n0 from `table`, which must hold the previous letter's values.
   void add_letter(int a, int n0, int rows, double *const *out) const {
     const int *s = score + static_cast<size_t>(a) * (N + 1);
-    const double *lp = logp + static_cast<size_t>(a) * (N + 1);
+    // lp[j] = logp[a][N - j]: the terms of the group's rows, k descending, lie side by side.
+    const double *lp = reversed_logp + static_cast<size_t>(a) * (N + 1);
     double *dst[kGroupRows];
-    double term[kGroupRows];
     // Row m is read by the group's rows n > m with k = n - m; m descending is k ascending.
     for (int m = n0 - 1; m >= 0; --m) {
-      const int active = std::min(rows, n0 - m);
       const int first = cur_lo[m];
       const int len = top(m) - first + 1;
-      for (int r = 0; r < active; ++r) {
-        const int n = n0 - r, k = n - m;
-        dst[r] = out[r] + (first + s[k] - lo[n]);
-        term[r] = lp[k];
-      }
-      pass(active, cell(m, first), len, dst, term);
+      const int active = std::min(rows, n0 - m);
+      const int k0 = n0 - m;  // k of the group's first row; the next rows have k0 - 1, ..
+      for (int r = 0; r < active; ++r) dst[r] = out[r] + (first + s[k0 - r] - lo[n0 - r]);
+      pass(active, cell(m, first), len, dst, lp + (N - k0));
     }
   }
 };
@@ -161,12 +155,7 @@ int loose_low(int alength, int N, const int *score) {
 }
 
 int thread_count(const LlrFastOptions &options, int N, int alength) {
-  int threads = options.threads;
-#ifdef _OPENMP
-  if (threads <= 0) threads = omp_get_max_threads();
-#else
-  threads = 1;
-#endif
+  int threads = options.threads > 0 ? options.threads : 1;
   // Rows of middle letters are the shared work; a small table is not worth waking threads.
   if (alength < 3) threads = 1;
   threads = std::min(threads, std::max(1, N / kMinRowsPerThread));
@@ -177,25 +166,21 @@ int thread_count(const LlrFastOptions &options, int N, int alength) {
 // and ranges of parity a - 1 and writes those of parity a, so all rows of a letter are
 // independent: the threads take groups of rows in turn, the costly top rows first, and wait
 // for each other only at the end of each letter. The exact sizing keeps the second table
-// small. On return `w` holds the table and ranges after the last of these letters.
-void middle_letters(Work &w, double *other, int threads) {
-  if (w.alength < 3) return;
-  const int N = w.N;
+// small. On return `dp` holds the table and ranges after the last of these letters.
+void middle_letters(Programme &dp, double *other, int threads, LlrProgress *progress) {
+  if (dp.alength < 3) return;
+  const int N = dp.N;
   const int groups = (N + kGroupRows - 1) / kGroupRows;  // rows N .. 1, from the top
-  double *const table[2] = {w.table, other};
-  int *const lo[2] = {w.cur_lo, w.new_lo}, *const hi[2] = {w.cur_hi, w.new_hi};
-  std::memcpy(other + w.start[0], w.table + w.start[0], w.row_size(0) * sizeof(double));
+  double *const table[2] = {dp.table, other};
+  int *const lo[2] = {dp.cur_lo, dp.new_lo}, *const hi[2] = {dp.cur_hi, dp.new_hi};
+  std::memcpy(other + dp.start[0], dp.table + dp.start[0], dp.row_size(0) * sizeof(double));
   lo[1][0] = lo[0][0];  // row 0 never changes
   hi[1][0] = hi[0][0];
   // Per letter: groups handed out, groups finished.
-  std::vector<std::atomic<int>> taken(w.alength), done(w.alength);
-#ifndef _OPENMP
-  (void)threads;
-#endif
-  LLR_OMP(omp parallel num_threads(threads))
-  {
-    for (int a = 1; a <= w.alength - 2; ++a) {
-      Work v = w;
+  std::vector<std::atomic<int>> taken(dp.alength), done(dp.alength);
+  auto worker = [&] {
+    for (int a = 1; a <= dp.alength - 2; ++a) {
+      Programme v = dp;
       v.table = table[(a - 1) & 1];
       v.cur_lo = lo[(a - 1) & 1];
       v.cur_hi = hi[(a - 1) & 1];
@@ -207,24 +192,28 @@ void middle_letters(Work &w, double *other, int threads) {
         const int n0 = N - g * kGroupRows;
         const int rows = std::min(kGroupRows, n0);
         double *out[kGroupRows];
+        long work = 0;
         for (int r = 0; r < rows; ++r) {
           const int n = n0 - r;
           out[r] = out_table + v.start[n];
           std::memcpy(out[r], v.table + v.start[n], v.row_size(n) * sizeof(double));
           v.reach(a, n, out_lo[n], out_hi[n]);
+          work += n;
         }
         v.add_letter(a, n0, rows, out);
+        if (progress != nullptr) progress->done.fetch_add(work, std::memory_order_relaxed);
         done[a].fetch_add(1, std::memory_order_release);
       }
       // Yielding rather than spinning lets a thread that shares its core with this one (on a
       // busy machine) finish its rows sooner.
       while (done[a].load(std::memory_order_acquire) < groups) std::this_thread::yield();
     }
-  }
-  const int last = (w.alength - 2) & 1;
-  w.table = table[last];
-  w.cur_lo = lo[last];
-  w.cur_hi = hi[last];
+  };
+  run_on_threads(threads, worker);
+  const int last = (dp.alength - 2) & 1;
+  dp.table = table[last];
+  dp.cur_lo = lo[last];
+  dp.cur_hi = hi[last];
 }
 
 }  // namespace
@@ -238,11 +227,14 @@ bool llr_path_supported(LlrPath path) {
   return false;
 }
 
-LlrPath llr_path_chosen() {
-  return llr_path_supported(LlrPath::Avx2) ? LlrPath::Avx2 : LlrPath::Portable;
+long llr_work(int alength, int N) {
+  const long n = N;
+  return (alength > 2 ? (alength - 2) * (n * (n + 1) / 2) : 0) + n;
 }
 
-LlrGroupPass llr_group_pass_portable() { return group_pass_portable; }
+bool llr_worth_threads(int alength, int N) {
+  return alength >= 3 && N >= 2 * kMinRowsPerThread;
+}
 
 double *llr_distr_fast(int alength, double *background, int N, int desired_range, double frac,
                        double *alpha, int *offset, int *range, const LlrFastOptions &options) {
@@ -251,18 +243,8 @@ double *llr_distr_fast(int alength, double *background, int N, int desired_range
   if (alength < 2 || N < 1)
     return llr_distr_plain(alength, background, N, desired_range, frac, alpha, offset, range);
 
-  double sum = 0;
-  for (int a = 0; a < alength; ++a) sum += 1e-200 + background[a];
-  for (int a = 0; a < alength; ++a) background[a] = (1e-200 + background[a]) / sum;
-
-  double logNfact = 0;
-  for (int i = 2; i <= N; ++i) logNfact += std::log(static_cast<double>(i));
-
-  double p_min = 1.0;
-  for (int a = 0; a < alength; ++a)
-    if (background[a] < p_min) p_min = background[a];
-  const int max_score = round_half_away(-N * std::log(p_min));
-  *alpha = static_cast<double>(desired_range) / (max_score - 0);
+  const LlrPrologue pro = llr_prologue(alength, background, N, desired_range);
+  *alpha = pro.alpha;
 
   const size_t cols = static_cast<size_t>(N) + 1;
   int *score = alloc_or_stop<int>(alength * cols);
@@ -271,7 +253,7 @@ double *llr_distr_fast(int alength, double *background, int N, int desired_range
     int *s = score + a * cols;
     double *lp = logp + a * cols;
     const double p = background[a];
-    const double lp_a = std::log(1e-200 + p);
+    const double lp_a = std::log(LOG_GUARD + p);
     s[0] = 0;
     lp[0] = 0;
     for (int k = 1; k <= N; ++k) {
@@ -280,75 +262,83 @@ double *llr_distr_fast(int alength, double *background, int N, int desired_range
     }
   }
 
-  Work w;
-  w.alength = alength;
-  w.N = N;
-  w.frac = frac;
-  w.base = frac == 1.0 ? 0 : loose_low(alength, N, score) - 1;
-  w.score = score;
+  Programme dp;
+  dp.alength = alength;
+  dp.N = N;
+  dp.frac = frac;
+  dp.base = frac == 1.0 ? 0 : loose_low(alength, N, score) - 1;
+  dp.score = score;
   int *reversed = alloc_or_stop<int>(alength * cols);
   for (int a = 0; a < alength; ++a)
     for (size_t k = 0; k < cols; ++k) reversed[a * cols + k] = score[a * cols + (cols - 1 - k)];
-  w.reversed = reversed;
-  w.logp = logp;
+  dp.reversed = reversed;
+  dp.logp = logp;
+  double *reversed_logp = alloc_or_stop<double>(alength * cols);
+  for (int a = 0; a < alength; ++a)
+    for (size_t k = 0; k < cols; ++k) reversed_logp[a * cols + k] = logp[a * cols + (cols - 1 - k)];
+  dp.reversed_logp = reversed_logp;
   int *ranges = alloc_or_stop<int>(4 * cols);
-  w.cur_lo = ranges;
-  w.cur_hi = ranges + cols;
-  w.new_lo = ranges + 2 * cols;
-  w.new_hi = ranges + 3 * cols;
+  dp.cur_lo = ranges;
+  dp.cur_hi = ranges + cols;
+  dp.new_lo = ranges + 2 * cols;
+  dp.new_hi = ranges + 3 * cols;
 
   // The scores each row reaches: rows below N after letter alength - 2, row N after the last.
-  for (int n = 0; n <= N; ++n) w.cur_lo[n] = w.cur_hi[n] = score[n];
+  for (int n = 0; n <= N; ++n) dp.cur_lo[n] = dp.cur_hi[n] = score[n];
   for (int a = 1; a < alength; ++a)
-    for (int n = N; n >= (a == alength - 1 ? N : 1); --n) w.reach(a, n, w.cur_lo[n], w.cur_hi[n]);
+    for (int n = N; n >= (a == alength - 1 ? N : 1); --n)
+      dp.reach(a, n, dp.cur_lo[n], dp.cur_hi[n]);
   int *lo = alloc_or_stop<int>(cols);
   int *hi = alloc_or_stop<int>(cols);
   size_t *start = alloc_or_stop<size_t>(cols);
   size_t total = 0;
   for (int n = 0; n <= N; ++n) {
-    lo[n] = w.cur_lo[n];
-    hi[n] = w.cur_hi[n];
+    lo[n] = dp.cur_lo[n];
+    hi[n] = dp.cur_hi[n];
     start[n] = total;
     total += static_cast<size_t>(hi[n] - lo[n] + 1 + kPad);
   }
-  w.lo = lo;
-  w.hi = hi;
-  w.start = start;
+  dp.lo = lo;
+  dp.hi = hi;
+  dp.start = start;
   double *tables[2] = {alloc_or_stop<double>(total), nullptr};
-  w.table = tables[0];
-  std::fill(w.table, w.table + total, LOG_ZERO);
+  dp.table = tables[0];
+  std::fill(dp.table, dp.table + total, LOG_ZERO);
 
-  LlrPath path = options.path == LlrPath::Auto ? llr_path_chosen() : options.path;
-  if (!llr_path_supported(path)) path = LlrPath::Portable;
-  w.pass = path == LlrPath::Avx2 ? llr_group_pass_avx2() : llr_group_pass_portable();
+  LlrPath path = options.path;
+  if (path == LlrPath::Auto || !llr_path_supported(path))
+    path = llr_path_supported(LlrPath::Avx2) ? LlrPath::Avx2 : LlrPath::Portable;
+  dp.pass = path == LlrPath::Avx2 ? llr_group_pass_avx2() : group_pass_portable;
 
   for (int n = 0; n <= N; ++n) {
-    *w.cell(n, score[n]) = logp[n] + logNfact;
-    w.cur_lo[n] = w.cur_hi[n] = score[n];
+    *dp.cell(n, score[n]) = logp[n] + pro.log_n_fact;
+    dp.cur_lo[n] = dp.cur_hi[n] = score[n];
   }
   if (alength > 2) {
     tables[1] = alloc_or_stop<double>(total);
-    middle_letters(w, tables[1], thread_count(options, N, alength));
+    middle_letters(dp, tables[1], thread_count(options, N, alength), options.progress);
   }
   // The last letter is needed in row N only, which can be updated in place.
   {
     const int a = alength - 1;
-    double *row = w.table + w.start[N];
+    double *row = dp.table + dp.start[N];
     int nlo, nhi;
-    w.reach(a, N, nlo, nhi);
-    w.add_letter(a, N, 1, &row);
-    w.cur_lo[N] = nlo;
-    w.cur_hi[N] = nhi;
+    dp.reach(a, N, nlo, nhi);
+    dp.add_letter(a, N, 1, &row);
+    dp.cur_lo[N] = nlo;
+    dp.cur_hi[N] = nhi;
+    if (options.progress != nullptr) options.progress->done.fetch_add(N, std::memory_order_relaxed);
   }
 
-  *range = w.cur_hi[N] - w.cur_lo[N];
-  *offset = w.cur_lo[N];
+  *range = dp.cur_hi[N] - dp.cur_lo[N];
+  *offset = dp.cur_lo[N];
   double *prob = nullptr;
   Resize(prob, static_cast<long>(*range) + 2, "prob", "*range+2", "double");
-  std::memcpy(prob, w.cell(N, w.cur_lo[N]), (static_cast<size_t>(*range) + 1) * sizeof(double));
+  std::memcpy(prob, dp.cell(N, dp.cur_lo[N]), (static_cast<size_t>(*range) + 1) * sizeof(double));
 
   std::free(score);
   std::free(reversed);
+  std::free(reversed_logp);
   std::free(logp);
   std::free(ranges);
   std::free(lo);

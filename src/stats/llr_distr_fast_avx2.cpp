@@ -1,7 +1,7 @@
 // The AVX2 inner loop of the fast column LLR distribution. Only functions marked with the
 // AVX2 target use the wider instructions, so the rest of the program runs on any x86-64; FMA
 // is never enabled, so every product and sum is rounded on its own as in log_sum.
-#include "stats/llr_distr_fast.h"
+#include "stats/llr_distr_fast_pass.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "stats/llr_distr.h"
+#include "stats/log_constants.h"
 #include "stats/log_tables.h"
 #include "stats/resize.h"
 
@@ -28,6 +29,26 @@ void free_rows(T **rows, int nrows) {
 
 }  // namespace
 
+void rescale_background(int alength, double *background) {
+  double sum = 0;
+  for (int a = 0; a < alength; ++a) sum += LOG_GUARD + background[a];
+  for (int a = 0; a < alength; ++a) background[a] = (LOG_GUARD + background[a]) / sum;
+}
+
+LlrPrologue llr_prologue(int alength, double *background, int N, int desired_range) {
+  rescale_background(alength, background);
+  LlrPrologue pro;
+  pro.log_n_fact = 0;
+  for (int i = 2; i <= N; ++i) pro.log_n_fact += std::log(static_cast<double>(i));
+  pro.p_min = 1.0;
+  for (int a = 0; a < alength; ++a)
+    if (background[a] < pro.p_min) pro.p_min = background[a];
+  // The largest column LLR: all N letters the rarest one. The smallest is 0.
+  const int max_score = round_half_away(-N * std::log(pro.p_min));
+  pro.alpha = static_cast<double>(desired_range) / (max_score - 0);
+  return pro;
+}
+
 double *llr_distr_plain(int alength, double *background, int N, int desired_range, double frac,
                         double *alpha, int *offset, int *range) {
   int **count_score = alloc_rows<int>(alength, N + 1);
@@ -36,25 +57,15 @@ double *llr_distr_plain(int alength, double *background, int N, int desired_rang
   Resize(minI, static_cast<long>(N) + 1, "minI", "N+1", "int");
   Resize(maxI, static_cast<long>(N) + 1, "maxI", "N+1", "int");
 
-  double sum = 0;
-  for (int a = 0; a < alength; ++a) sum += 1e-200 + background[a];
-  for (int a = 0; a < alength; ++a) background[a] = (1e-200 + background[a]) / sum;
-
-  double logNfact = 0;
-  for (int i = 2; i <= N; ++i) logNfact += std::log(static_cast<double>(i));
-
-  double p_min = 1.0;
-  for (int a = 0; a < alength; ++a)
-    if (background[a] < p_min) p_min = background[a];
-  const int max_score = round_half_away(-N * std::log(p_min));
-  *alpha = static_cast<double>(desired_range) / (max_score - 0);
+  const LlrPrologue pro = llr_prologue(alength, background, N, desired_range);
+  *alpha = pro.alpha;
 
   for (int n = 0; n <= N; ++n) minI[n] = maxI[n] = 0;
   // Per-letter score and log probability of k occurrences, and loose bounds of the partial
   // scores that size the work table.
   for (int a = 0; a < alength; ++a) {
     const double p = background[a];
-    const double lp = std::log(1e-200 + p);
+    const double lp = std::log(LOG_GUARD + p);
     count_score[a][0] = 0;
     count_logp[a][0] = 0;
     for (int k = 1; k <= N; ++k) {
@@ -81,7 +92,7 @@ double *llr_distr_plain(int alength, double *background, int N, int desired_rang
 
   for (int n = 0; n <= N; ++n) {
     const int c = count_score[0][n] - *offset;
-    partial[n][c] = count_logp[0][n] + logNfact;
+    partial[n][c] = count_logp[0][n] + pro.log_n_fact;
     minI[n] = maxI[n] = c;
   }
   // Rows are updated in place from the top down, so the rows below still hold the earlier

@@ -1,16 +1,71 @@
 #include "stats/llr_pvalue.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <map>
+#include <numeric>
 
 #include "stats/alignment_count.h"
 #include "stats/llr_distr.h"
+#include "stats/llr_distr_fast.h"
+#include "stats/log_constants.h"
 #include "stats/resize.h"
 #include "stats/score_distr.h"
 
 namespace {
 DISTR *distrs = nullptr;  // indexed directly by the number of sites, 0 .. ndistrs
 int ndistrs = -1;
+
+// One-column distributions built ahead by prepare_llr_distrs, by site count, until get_llr_pv
+// takes them over.
+struct Prepared {
+  std::vector<double> background;  // what the build started from
+  int alength = 0, desired_range = 0;
+  double frac = 0;
+  double *d = nullptr;
+  double alpha = 0;
+  int offset = 0, range = 0;
+};
+std::map<int, Prepared> prepared;
+
+void release_prepared() {
+  for (auto &entry : prepared) std::free(entry.second.d);
+  prepared.clear();
+}
+
+double *build_distr(int alength, double *background, int N, int desired_range, double frac,
+                    double *alpha, int *offset, int *range) {
+#ifdef MOTIFSIG_PLAIN_KERNEL
+  // The baseline for benchmarks: the definition, one distribution at a time.
+  return llr_distr_plain(alength, background, N, desired_range, frac, alpha, offset, range);
+#else
+  return llr_distr_fast(alength, background, N, desired_range, frac, alpha, offset, range);
+#endif
+}
+
+// The distribution prepared for N, when it was built from exactly this background and these
+// arguments; the background is then rescaled as that build rescaled its copy. Otherwise
+// nullptr, and the caller builds it.
+double *take_prepared(int N, int alength, double *background, int desired_range, double frac,
+                      double *alpha, int *offset, int *range) {
+  const auto found = prepared.find(N);
+  if (found == prepared.end()) return nullptr;
+  Prepared p = std::move(found->second);
+  prepared.erase(found);
+  if (p.alength != alength || p.desired_range != desired_range || p.frac != frac ||
+      std::memcmp(p.background.data(), background, sizeof(double) * alength) != 0) {
+    std::free(p.d);
+    return nullptr;
+  }
+  rescale_background(alength, background);
+  *alpha = p.alpha;
+  *offset = p.offset;
+  *range = p.range;
+  return p.d;
+}
 
 // The kernel gives every letter at least 1e-200 before it rescales the background to sum 1.
 // Beside frequencies beyond about 1e100 that floor vanishes: a letter's share falls below
@@ -20,11 +75,11 @@ int ndistrs = -1;
 void keep_letter_floor(int alength, double *background) {
   double sum = 0, largest = 0;
   for (int a = 0; a < alength; ++a) {
-    sum += 1e-200 + background[a];
+    sum += LOG_GUARD + background[a];
     if (background[a] > largest) largest = background[a];
   }
   bool vanishes = false;
-  for (int a = 0; a < alength; ++a) vanishes = vanishes || !((1e-200 + background[a]) / sum >= 1e-300);
+  for (int a = 0; a < alength; ++a) vanishes = vanishes || !((LOG_GUARD + background[a]) / sum >= 1e-300);
   if (!vanishes || !(largest > 0)) return;
   for (int a = 0; a < alength; ++a) background[a] /= largest;
 }
@@ -38,8 +93,11 @@ void widen(DISTR &rec, int w, int N, int desired_range, double frac, int alength
   Resize(rec.range, static_cast<long>(w) + 1, "distrs[N].range", "w+1", "int");
   if (rec.maxw == 0) {
     keep_letter_floor(alength, background);
-    rec.d[1] = llr_distr(alength, background, N, desired_range, frac, &rec.alpha, &rec.offset[1],
-                         &rec.range[1]);
+    rec.d[1] = take_prepared(N, alength, background, desired_range, frac, &rec.alpha,
+                             &rec.offset[1], &rec.range[1]);
+    if (rec.d[1] == nullptr)
+      rec.d[1] = build_distr(alength, background, N, desired_range, frac, &rec.alpha,
+                             &rec.offset[1], &rec.range[1]);
     rec.mean = 0;
     for (int i = 0; i <= rec.range[1]; ++i)
       rec.mean += std::exp(rec.d[1][i]) * (rec.offset[1] + i) / rec.alpha;
@@ -66,7 +124,7 @@ double get_llr_pv(double x, double n, int w, int desired_range, double frac, int
   // One letter: every column has LLR 0 and no scale can be formed; every LLR is certain. The
   // background is still rescaled as the kernel would have rescaled it, so it reads 1.
   if (alength < 2) {
-    if (alength == 1 && w > 0) background[0] = (1e-200 + background[0]) / (1e-200 + background[0]);
+    if (alength == 1 && w > 0) background[0] = (LOG_GUARD + background[0]) / (LOG_GUARD + background[0]);
     return 0.0;
   }
   const int N = static_cast<int>(n);
@@ -94,6 +152,7 @@ double get_llr_pv(double x, double n, int w, int desired_range, double frac, int
 
 void freestuff() {
   free_length_cache();
+  release_prepared();
   if (distrs != nullptr) {
     // Every record owns its arrays; releasing them keeps a leak checker's report clean.
     for (int N = 0; N <= ndistrs; ++N) {
@@ -113,6 +172,79 @@ void freestuff() {
   }
 }
 
-const DISTR *cached_distr(int N) {
-  return distrs != nullptr && N >= 0 && N <= ndistrs ? &distrs[N] : nullptr;
+void prepare_llr_distrs(const std::vector<int> &site_counts, int desired_range, double frac,
+                        int alength, const double *background, int threads,
+                        LlrProgress *progress) {
+  release_prepared();
+#ifdef MOTIFSIG_PLAIN_KERNEL
+  return;  // the baseline builds each distribution when it is first asked for
+#endif
+  if (alength < 2) return;
+  struct Job {
+    int N;
+    long cost;
+    int motifs;  // requests that wait for it
+    Prepared p;
+  };
+  std::vector<Job> jobs;
+  std::map<int, size_t> job_of;
+  // Replays, in request order, what get_llr_pv does to the background before each new build.
+  std::vector<double> bg(background, background + alength);
+  for (int N : site_counts) {
+    if (N < 2 || (N <= ndistrs && distrs[N].maxw > 0)) continue;
+    const auto known = job_of.emplace(N, jobs.size());
+    if (!known.second) {
+      ++jobs[known.first->second].motifs;
+      continue;
+    }
+    keep_letter_floor(alength, bg.data());
+    Job job{N, llr_work(alength, N), 1, Prepared()};
+    job.p.background = bg;
+    job.p.alength = alength;
+    job.p.desired_range = desired_range;
+    job.p.frac = frac;
+    jobs.push_back(std::move(job));
+    rescale_background(alength, bg.data());
+  }
+  long remaining = 0;
+  int waiting = 0;
+  for (const Job &job : jobs) {
+    remaining += job.cost;
+    waiting += job.motifs;
+  }
+  if (progress != nullptr) {
+    progress->motifs = static_cast<int>(site_counts.size());
+    progress->motifs_ready = progress->motifs - waiting;
+    progress->total = remaining;
+  }
+  std::vector<size_t> order(jobs.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t a, size_t b) { return jobs[a].cost > jobs[b].cost; });
+  auto build = [&](Job &job, int kernel_threads) {
+    std::vector<double> copy = job.p.background;  // the build rescales it
+    LlrFastOptions options;
+    options.threads = kernel_threads;
+    options.progress = progress;
+    job.p.d = llr_distr_fast(alength, copy.data(), job.N, desired_range, frac, &job.p.alpha,
+                             &job.p.offset, &job.p.range, options);
+    if (progress != nullptr) progress->motifs_ready += job.motifs;
+  };
+  // A call that would outlast all the others together, shared among the threads, gets every
+  // thread; the rest run side by side, one call per thread, largest first.
+  size_t next = 0;
+  while (next < order.size() && threads > 1) {
+    Job &job = jobs[order[next]];
+    if (!llr_worth_threads(alength, job.N) || job.cost * threads <= remaining) break;
+    build(job, threads);
+    remaining -= job.cost;
+    ++next;
+  }
+  std::atomic<size_t> taken{next};
+  auto worker = [&] {
+    for (size_t i; (i = taken.fetch_add(1)) < order.size();) build(jobs[order[i]], 1);
+  };
+  if (next < order.size())
+    run_on_threads(static_cast<int>(std::min<size_t>(threads, order.size() - next)), worker);
+  for (Job &job : jobs) prepared.emplace(job.N, std::move(job.p));
 }

@@ -2,6 +2,10 @@
 // number of sites and kept for the whole run.
 #pragma once
 
+#include <vector>
+
+#include "stats/llr_progress.h"
+
 // The cached distributions for one number of sites N. Arrays are indexed by width 1 .. maxw.
 struct DISTR {
   int maxw;       // widest distribution built; 0 = none yet
@@ -15,13 +19,21 @@ struct DISTR {
 
 // ln P(LLR of w columns with n sites >= x). n need not be whole (interpolated between its
 // neighbours); n <= 1 or w = 0 gives 0. The first call for a site count fixes that count's
-// distributions from its alength, background, desired_range and frac; llr_distr rescales
-// `background` in place when it builds them.
+// distributions from its alength, background, desired_range and frac, and rescales
+// `background` in place (see rescale_background) when it builds them.
 double get_llr_pv(double x, double n, int w, int desired_range, double frac, int alength,
                   double *background);
 
 // Releases the statistics caches (distributions and sequence lengths).
 void freestuff();
 
-// The cache record for N sites, or nullptr when the table does not reach N (for tests).
-const DISTR *cached_distr(int N);
+// Builds ahead, on up to `threads` threads, the one-column distributions that get_llr_pv will
+// build when it is asked, in this order, for site_counts[0], site_counts[1], ... with this
+// alength, desired_range and frac and the background it then finds (counts below 2 ask for
+// nothing). Each is built from the background that the calls in this order would give it, so
+// get_llr_pv, taking it over, rescales the background as its own build would and returns the
+// same bits. The largest are built first, each on one thread or, when one would hold up the
+// others, on all of them. progress (optional) counts the work and the ready site counts.
+void prepare_llr_distrs(const std::vector<int> &site_counts, int desired_range, double frac,
+                        int alength, const double *background, int threads,
+                        LlrProgress *progress);

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "stats/log_constants.h"
+
 double log_table[LOG_TABLE_SIZE];
 double exp_table[EXP_TABLE_SIZE];
 
@@ -12,7 +14,7 @@ int init_exp_done = 0;
 
 void init_log() {
   for (int i = 0; !init_log_done && static_cast<double>(i) <= 200001.0; ++i)
-    log_table[i] = std::log(1e-200 + static_cast<double>(i) / 100000.0);
+    log_table[i] = std::log(LOG_GUARD + static_cast<double>(i) / 100000.0);
   init_log_done = 1;
 }
 

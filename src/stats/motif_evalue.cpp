@@ -4,12 +4,13 @@
 #include <cstdio>
 
 #include "stats/alignment_count.h"
+#include "stats/llr_progress.h"
 #include "stats/llr_pvalue.h"
+#include "stats/llr_threads.h"
+#include "stats/log_constants.h"
 #include "stats/log_tables.h"
 
 namespace {
-constexpr double kEps = 1e-200;  // keeps every logarithm of a frequency finite
-constexpr double kLn2 = 0.6931471805599453;
 constexpr int kDesiredRange = 200;
 constexpr double kFrac = 1.0;
 }  // namespace
@@ -29,7 +30,7 @@ double round_sig_digits(double x) {
 void calc_entropy(Model *model, Dataset *dataset) {
   const int A = dataset->alength;
   const double N = model->nsites;
-  const double Hmax = std::log(A + kEps) / kLn2;
+  const double Hmax = std::log(A + LOG_GUARD) / LN_2;
   init_log();
   init_exp();
   double Slogp = 0, Spp = 0, Spq = 0, IC = 0;
@@ -41,12 +42,12 @@ void calc_entropy(Model *model, Dataset *dataset) {
     for (int j = 0; j < A; ++j) {
       const double p = model->matrix[i][j];
       const double q = dataset->background[j];
-      const double a = p != 0 ? std::log(p + kEps) / kLn2 * p : 0;
-      const double b = q != 0 ? std::log(q + kEps) / kLn2 * p : 0;
+      const double a = p != 0 ? std::log(p + LOG_GUARD) / LN_2 * p : 0;
+      const double b = q != 0 ? std::log(q + LOG_GUARD) / LN_2 * p : 0;
       Spq += b;
       Spp += a;
       H -= a;
-      if (p != 0 && q != 0) model->col_rel_entropy[i] += std::log(p / q + kEps) * p;
+      if (p != 0 && q != 0) model->col_rel_entropy[i] += std::log(p / q + LOG_GUARD) * p;
     }
     const double x = round_sig_digits(N * model->col_rel_entropy[i]);
     model->llr += x;
@@ -54,7 +55,7 @@ void calc_entropy(Model *model, Dataset *dataset) {
     Slogp += log_pvalue;
     model->col_llr[i] = x;
     model->col_log_pvalue[i] = log_pvalue;
-    model->col_rel_entropy[i] /= kLn2;
+    model->col_rel_entropy[i] /= LN_2;
     IC += Hmax - H;
   }
   model->log_evalue = get_log_sig(-Slogp, model->mtype, model->w, model->nsites,
@@ -63,7 +64,19 @@ void calc_entropy(Model *model, Dataset *dataset) {
   model->info_content = round_sig_digits(IC);
 }
 
-void my_calc_evalue(std::vector<Model> &models, Dataset &dataset) {
+void my_calc_evalue(std::vector<Model> &models, Dataset &dataset, int threads) {
+  // The column p-values need one distribution per distinct site count, the costly part of a
+  // run; they are built side by side first, each giving the bits the serial order would.
+  init_log();
+  init_exp();
+  std::vector<int> site_counts;
+  for (const Model &model : models) site_counts.push_back(model.w > 0 ? model.nsites : 0);
+  {
+    LlrProgress progress;
+    ProgressLine line(progress);
+    prepare_llr_distrs(site_counts, kDesiredRange, kFrac, dataset.alength, dataset.background,
+                       resolve_thread_count(threads), &progress);
+  }
   for (size_t k = 0; k < models.size(); ++k) {
     std::printf("calculating evalue for motif %zu\n", k + 1);
     std::fflush(stdout);

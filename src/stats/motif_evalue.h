@@ -6,8 +6,9 @@
 
 #include "records/records.h"
 
-// Announces and computes every motif in order.
-void my_calc_evalue(std::vector<Model> &models, Dataset &dataset);
+// Announces and computes every motif in order. threads: how many may share the work (0: see
+// resolve_thread_count); the results do not depend on it.
+void my_calc_evalue(std::vector<Model> &models, Dataset &dataset, int threads = 0);
 
 // Fills the result fields of *model. The statistics may rescale dataset->background in place.
 void calc_entropy(Model *model, Dataset *dataset);

@@ -92,14 +92,14 @@ TEST(Reports, AgreeWithTheStatisticsAndChangeNoOutput) {
       EXPECT_EQ(motif["id"], model.id);
       EXPECT_EQ(motif["llr"], model.llr);
       EXPECT_EQ(motif["log_evalue"], model.log_evalue);
-      EXPECT_EQ(motif["log10_evalue"], model.log_evalue / kLn10);
+      EXPECT_EQ(motif["log10_evalue"], model.log_evalue / LN_10);
       EXPECT_EQ(motif["info_content"], model.info_content);
       ASSERT_EQ(motif["columns"].size(), static_cast<size_t>(model.w));
       for (int i = 0; i < model.w; ++i) {
         const json &column = motif["columns"][i];
         EXPECT_EQ(column["rel_entropy"], model.col_rel_entropy[i]);
         EXPECT_EQ(column["llr"], model.col_llr[i]);
-        EXPECT_EQ(column["log10_pvalue"], model.col_log_pvalue[i] / kLn10);
+        EXPECT_EQ(column["log10_pvalue"], model.col_log_pvalue[i] / LN_10);
         for (int j = 0; j < d.alength; ++j) EXPECT_EQ(motif["matrix"][i][j], model.matrix[i][j]);
       }
     }

@@ -1,0 +1,47 @@
+#include "stats/llr_threads.h"
+
+#include <pthread.h>
+#include <sched.h>
+
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+int resolve_thread_count(int requested) {
+  if (requested > 0) return requested;
+  if (const char *env = std::getenv("OMP_NUM_THREADS")) {
+    char *end = nullptr;
+    const long n = std::strtol(env, &end, 10);
+    if (end != env && n > 0) return n < 4096 ? static_cast<int>(n) : 4096;
+  }
+  cpu_set_t cpus;
+  if (sched_getaffinity(0, sizeof cpus, &cpus) == 0 && CPU_COUNT(&cpus) > 0) return CPU_COUNT(&cpus);
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores > 0 ? static_cast<int>(cores) : 1;
+}
+
+namespace {
+struct Task {
+  void (*fn)(void *);
+  void *arg;
+};
+
+void *start(void *task) {
+  const Task *t = static_cast<const Task *>(task);
+  t->fn(t->arg);
+  return nullptr;
+}
+}  // namespace
+
+int run_on_threads(int threads, void (*fn)(void *), void *arg) {
+  Task task{fn, arg};
+  std::vector<pthread_t> started;
+  for (int i = 1; i < threads; ++i) {
+    pthread_t id;
+    if (pthread_create(&id, nullptr, start, &task) != 0) break;  // carry on with fewer
+    started.push_back(id);
+  }
+  fn(arg);
+  for (pthread_t id : started) pthread_join(id, nullptr);
+  return static_cast<int>(started.size()) + 1;
+}
