@@ -93,18 +93,30 @@ void BM_Cdf(benchmark::State &state, int w) {
 
 }  // namespace
 
-BENCHMARK_CAPTURE(BM_LlrDistr, plain_dna_1000, Kernel::Plain, kDna, 1000)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_LlrDistr, fast_dna_1000, Kernel::Fast, kDna, 1000)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_LlrDistr, fast_dna_1000_1thread, Kernel::FastOneThread, kDna, 1000)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_LlrDistr, plain_dna_4000, Kernel::Plain, kDna, 4000)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_LlrDistr, fast_dna_4000, Kernel::Fast, kDna, 4000)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_LlrDistr, fast_dna_4000_1thread, Kernel::FastOneThread, kDna, 4000)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_LlrDistr, plain_protein_500, Kernel::Plain, kProtein, 500)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_LlrDistr, fast_protein_500, Kernel::Fast, kProtein, 500)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_LlrDistr, fast_protein_500_1thread, Kernel::FastOneThread, kProtein, 500)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_LlrDistr, plain_protein_1000, Kernel::Plain, kProtein, 1000)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_LlrDistr, fast_protein_1000, Kernel::Fast, kProtein, 1000)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_LlrDistr, fast_protein_1000_1thread, Kernel::FastOneThread, kProtein, 1000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LlrDistr, plain_dna_1000, Kernel::Plain, kDna, 1000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LlrDistr, fast_dna_1000, Kernel::Fast, kDna, 1000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LlrDistr, fast_dna_1000_1thread, Kernel::FastOneThread, kDna, 1000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LlrDistr, plain_dna_4000, Kernel::Plain, kDna, 4000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LlrDistr, fast_dna_4000, Kernel::Fast, kDna, 4000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LlrDistr, fast_dna_4000_1thread, Kernel::FastOneThread, kDna, 4000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LlrDistr, plain_protein_500, Kernel::Plain, kProtein, 500)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LlrDistr, fast_protein_500, Kernel::Fast, kProtein, 500)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LlrDistr, fast_protein_500_1thread, Kernel::FastOneThread, kProtein, 500)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LlrDistr, plain_protein_1000, Kernel::Plain, kProtein, 1000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LlrDistr, fast_protein_1000, Kernel::Fast, kProtein, 1000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LlrDistr, fast_protein_1000_1thread, Kernel::FastOneThread, kProtein, 1000)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SumDistr, one_column, 1)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_SumDistr, five_columns, 5)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Cdf, one_column, 1)->Unit(benchmark::kMicrosecond);

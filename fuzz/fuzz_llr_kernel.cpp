@@ -58,12 +58,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   double *fast = llr_distr_fast(alength, fast_background.data(), N, desired_range, frac,
                                 &fast_alpha, &fast_offset, &fast_range, options);
 
-  if (!same_bits(plain_alpha, fast_alpha) || plain_offset != fast_offset || plain_range != fast_range)
+  if (!same_bits(plain_alpha, fast_alpha) || plain_offset != fast_offset ||
+      plain_range != fast_range)
     harness_fault("alength %d N %d: scale %a/%a, offset %d/%d, range %d/%d (plain/fast)", alength,
                   N, plain_alpha, fast_alpha, plain_offset, fast_offset, plain_range, fast_range);
   for (int i = 0; i <= plain_range; ++i)
     if (!same_bits(plain[i], fast[i]))
-      harness_fault("alength %d N %d: entry %d is %a plain, %a fast", alength, N, i, plain[i], fast[i]);
+      harness_fault("alength %d N %d: entry %d is %a plain, %a fast", alength, N, i, plain[i],
+                    fast[i]);
   for (int a = 0; a < alength; ++a)
     if (!same_bits(plain_background[a], fast_background[a]))
       harness_fault("alength %d N %d: rescaled background %d is %a plain, %a fast", alength, N, a,

@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "driver/run.h"
-#include "records/records.h"
 #include "harness.h"
 #include "io/read_m_seqs.h"
 #include "io/read_seqs.h"
 #include "io/readmodel.h"
+#include "records/records.h"
 #include "stats/llr_pvalue.h"
 
 namespace {
@@ -150,7 +150,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     options.output = output_path;
     run_motifsig(options);
   } catch (const HarnessStop &stop) {
-    harness_fault("the run stopped with status %d after its readers had accepted the input", stop.status);
+    harness_fault("the run stopped with status %d after its readers had accepted the input",
+                  stop.status);
   }
   const std::vector<std::string> kFiles = {"motifs", "output", "sequences", "sites"};
   if (scratch().files() != kFiles) harness_fault("the run left a file beside its output");

@@ -1,7 +1,6 @@
 #include "driver/command_line.h"
 
 #include <CLI/CLI.hpp>
-
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -49,7 +48,8 @@ class HelpFormatter : public CLI::Formatter {
 };
 
 void usage_error(const std::string &message) {
-  std::fprintf(stderr, "motifsig: %s\nTry 'motifsig --help' for more information.\n", message.c_str());
+  std::fprintf(stderr, "motifsig: %s\nTry 'motifsig --help' for more information.\n",
+               message.c_str());
 }
 
 }  // namespace
@@ -83,8 +83,7 @@ int parse_command_line(int argc, char **argv, RunOptions &options) {
   app.add_flag("--palindromic", options.palindromic,
                "motifs are their own reverse complement: count positions once");
   std::string sites_model = "per-sequence";
-  app.add_option("--sites", sites_model,
-                 "per-sequence (at most one site per sequence) or anywhere")
+  app.add_option("--sites", sites_model, "per-sequence (at most one site per sequence) or anywhere")
       ->check(CLI::IsMember({"per-sequence", "anywhere"}).description(""))
       ->default_val("per-sequence")
       ->type_name("MODEL");

@@ -18,10 +18,10 @@ struct RunOptions {
   std::string html_path;
 
   // The search the motifs were found with; the defaults reproduce the motif file's own model.
-  int strands = 1;                    // 2: every site position counts on both strands
-  bool palindromic = false;           // positions count once even on two strands
-  MOTYPE site_model = PerSequenceB;   // Pooled: sites anywhere, several per sequence
-  std::string background_path;        // letter frequencies replacing the motif file's
+  int strands = 1;                   // 2: every site position counts on both strands
+  bool palindromic = false;          // positions count once even on two strands
+  MOTYPE site_model = PerSequenceB;  // Pooled: sites anywhere, several per sequence
+  std::string background_path;       // letter frequencies replacing the motif file's
 
   int threads = 0;  // 0: OMP_NUM_THREADS when set, otherwise every core
 

@@ -2,9 +2,8 @@
 // output motif file, and release everything.
 #pragma once
 
-#include "records/records.h"
-
 #include "driver/options.h"
+#include "records/records.h"
 
 // Runs every step in order, announcing each on standard output. Returns 0; an error stops the
 // run from where it is found (stop_run).

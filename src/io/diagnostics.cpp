@@ -6,7 +6,8 @@
 #include "records/run_stop.h"
 
 namespace {
-void print_message(const char *kind, const char *path, long line, const char *format, va_list args) {
+void print_message(const char *kind, const char *path, long line, const char *format,
+                   va_list args) {
   std::fflush(stdout);
   if (line > 0)
     std::fprintf(stderr, "motifsig: %s%s:%ld: ", kind, path, line);

@@ -27,7 +27,8 @@ char *page_aligned(size_t bytes) {
 }
 
 bool is_gzip_magic(const char *bytes) {
-  return static_cast<unsigned char>(bytes[0]) == 0x1f && static_cast<unsigned char>(bytes[1]) == 0x8b;
+  return static_cast<unsigned char>(bytes[0]) == 0x1f &&
+         static_cast<unsigned char>(bytes[1]) == 0x8b;
 }
 }  // namespace
 
@@ -89,10 +90,14 @@ size_t LineReader::inflate_some(char *to, size_t room) {
       // this file (say, a plain file appended to a compressed one).
       if (!fill_input(2)) {
         if (z.avail_in == 0) return 0;
-        file_error(path_, 0, "the compressed data is followed by data that is not compressed (were a compressed file and a plain one joined?)");
+        file_error(path_, 0,
+                   "the compressed data is followed by data that is not compressed (were a "
+                   "compressed file and a plain one joined?)");
       }
       if (!is_gzip_magic(reinterpret_cast<const char *>(z.next_in)))
-        file_error(path_, 0, "the compressed data is followed by data that is not compressed (were a compressed file and a plain one joined?)");
+        file_error(path_, 0,
+                   "the compressed data is followed by data that is not compressed (were a "
+                   "compressed file and a plain one joined?)");
       inflateReset(&z);
       member_ended_ = false;
     }
@@ -104,7 +109,8 @@ size_t LineReader::inflate_some(char *to, size_t room) {
     } else if (code == Z_MEM_ERROR) {
       file_error(path_, 0, "out of memory for decompression");
     } else if (code != Z_OK && code != Z_BUF_ERROR) {
-      file_error(path_, 0, "compressed data is corrupt (%s)", z.msg != nullptr ? z.msg : "unknown error");
+      file_error(path_, 0, "compressed data is corrupt (%s)",
+                 z.msg != nullptr ? z.msg : "unknown error");
     }
   }
   return room - z.avail_out;
@@ -185,7 +191,8 @@ bool LineReader::next(std::string_view &line) {
     }
     size_t unread = end_ - begin_;
     if (unread > kMaxLine)
-      file_error(path_, line_number_ + 1, "the line is longer than %zu bytes; is this the right file?", kMaxLine);
+      file_error(path_, line_number_ + 1,
+                 "the line is longer than %zu bytes; is this the right file?", kMaxLine);
     if (!refill()) {
       if (unread == 0) return false;
       line = std::string_view(buffer_ + begin_, unread);
@@ -209,10 +216,12 @@ bool LineReader::next_length(int64_t &length, std::string_view &head, int64_t ma
     }
     size_t avail = end_ - begin_;
     const void *found = std::memchr(buffer_ + begin_, '\n', avail);
-    size_t taken = found ? static_cast<size_t>(static_cast<const char *>(found) - (buffer_ + begin_)) : avail;
+    size_t taken =
+        found ? static_cast<size_t>(static_cast<const char *>(found) - (buffer_ + begin_)) : avail;
     // A line within the buffer is shown where it lies; the start of a longer one is copied,
     // since the buffer moves when it is refilled.
-    const size_t head_bytes = std::min(taken, kHeadBytes - std::min(kHeadBytes, static_cast<size_t>(length)));
+    const size_t head_bytes =
+        std::min(taken, kHeadBytes - std::min(kHeadBytes, static_cast<size_t>(length)));
     if (found != nullptr && !any) {
       head = std::string_view(buffer_ + begin_, head_bytes);
     } else {

@@ -9,10 +9,14 @@ size_t utf8_length(std::string_view text, size_t i) {
   const unsigned char lead = static_cast<unsigned char>(text[i]);
   size_t length;
   unsigned min;
-  if (lead >= 0xC2 && lead <= 0xDF) length = 2, min = 0x80;
-  else if (lead >= 0xE0 && lead <= 0xEF) length = 3, min = 0x800;
-  else if (lead >= 0xF0 && lead <= 0xF4) length = 4, min = 0x10000;
-  else return 0;
+  if (lead >= 0xC2 && lead <= 0xDF)
+    length = 2, min = 0x80;
+  else if (lead >= 0xE0 && lead <= 0xEF)
+    length = 3, min = 0x800;
+  else if (lead >= 0xF0 && lead <= 0xF4)
+    length = 4, min = 0x10000;
+  else
+    return 0;
   if (i + length > text.size()) return 0;
   unsigned code = lead & (0x7F >> length);
   for (size_t k = 1; k < length; ++k) {
@@ -30,12 +34,25 @@ void append_escaped(std::string &out, std::string_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
     switch (c) {
-      case '&': out += "&amp;"; continue;
-      case '<': out += "&lt;"; continue;
-      case '>': out += "&gt;"; continue;
-      case '"': out += "&quot;"; continue;
-      case '\'': out += "&#39;"; continue;
-      case '\n': case '\t': out += static_cast<char>(c); continue;
+      case '&':
+        out += "&amp;";
+        continue;
+      case '<':
+        out += "&lt;";
+        continue;
+      case '>':
+        out += "&gt;";
+        continue;
+      case '"':
+        out += "&quot;";
+        continue;
+      case '\'':
+        out += "&#39;";
+        continue;
+      case '\n':
+      case '\t':
+        out += static_cast<char>(c);
+        continue;
     }
     if (c < 0x20 || c == 0x7F) {
       out += kReplacement;

@@ -120,7 +120,8 @@ PreparedFile prepare(const char *path, const std::string &text) {
     tracked = false;
   }
   end_temp_change();
-  if (!tracked) file_error(path, 0, "cannot create the output file: too many files written at once");
+  if (!tracked)
+    file_error(path, 0, "cannot create the output file: too many files written at once");
   if (fd < 0) file_error(path, 0, "cannot create the output file: %s", std::strerror(saved));
   if (replacing) fchmod(fd, info.st_mode & 07777);
 

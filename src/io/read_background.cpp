@@ -30,7 +30,8 @@ void read_background(const char *path, Dataset &dataset) {
                  static_cast<int>(letter.size()), letter.data(), static_cast<int>(alength),
                  alphabet.data());
     if (given_on[k] != 0)
-      file_error(path, at, "letter '%c' is given twice (first on line %ld)", letter[0], given_on[k]);
+      file_error(path, at, "letter '%c' is given twice (first on line %ld)", letter[0],
+                 given_on[k]);
     double value;
     if (!parse_double(number, value) || !std::isfinite(value))
       file_error(path, at, "the frequency of '%c', '%.*s', is not a number", letter[0],

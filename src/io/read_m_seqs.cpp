@@ -31,14 +31,15 @@ void read_m_seqs(const char *path, std::vector<Model> &models) {
     const int shown = static_cast<int>(written.size());
     if (motif < 1 || motif > nmotifs) {
       if (nmotifs == 0)
-        file_error(path, lines.line_number(), "site of motif %.*s, but the motif file has no motifs", shown,
-                   written.data());
-      file_error(path, lines.line_number(), "site of motif %.*s, but motifs are numbered 1 to %lld", shown,
-                 written.data(), static_cast<long long>(nmotifs));
+        file_error(path, lines.line_number(),
+                   "site of motif %.*s, but the motif file has no motifs", shown, written.data());
+      file_error(path, lines.line_number(), "site of motif %.*s, but motifs are numbered 1 to %lld",
+                 shown, written.data(), static_cast<long long>(nmotifs));
     }
     Model &model = models[static_cast<size_t>(motif - 1)];
     if (model.nsites == std::numeric_limits<int32_t>::max())
-      file_error(path, lines.line_number(), "motif %lld has too many sites", static_cast<long long>(motif));
+      file_error(path, lines.line_number(), "motif %lld has too many sites",
+                 static_cast<long long>(motif));
     ++model.nsites;
   }
 }

@@ -39,9 +39,11 @@ std::string_view block_line(LineReader &lines, const char *block) {
 double read_probability(LineReader &lines, std::string_view token, const char *what) {
   double value;
   if (!parse_double(token, value) || !std::isfinite(value))
-    file_error(lines.path(), lines.line_number(), "%s '%s' is not a number", what, printable(token).c_str());
+    file_error(lines.path(), lines.line_number(), "%s '%s' is not a number", what,
+               printable(token).c_str());
   if (value < 0)
-    file_error(lines.path(), lines.line_number(), "%s '%s' is negative", what, printable(token).c_str());
+    file_error(lines.path(), lines.line_number(), "%s '%s' is negative", what,
+               printable(token).c_str());
   return value;
 }
 
@@ -49,14 +51,16 @@ void read_alphabet_block(LineReader &lines, std::string_view alphabet_line, Data
   const long line_no = lines.line_number();
   std::string_view rest = alphabet_line, token, letters_token;
   if (!next_token(rest, token) || !next_token(rest, letters_token))
-    file_error(lines.path(), line_no, "the alphabet line has no letters (expected \"ALPHABET= ACGT\")");
+    file_error(lines.path(), line_no,
+               "the alphabet line has no letters (expected \"ALPHABET= ACGT\")");
   const std::string letters(letters_token);  // the line's text does not outlive the next read
-  if (letters.size() > size_t{1} << 20) file_error(lines.path(), line_no, "the alphabet has too many letters");
+  if (letters.size() > size_t{1} << 20)
+    file_error(lines.path(), line_no, "the alphabet has too many letters");
   const int32_t alength = static_cast<int32_t>(letters.size());
   if (dataset.alphabet != nullptr && alength != dataset.alength)
     file_error(lines.path(), line_no,
-               "this alphabet has %d letters but the first alphabet in the file has %d",
-               alength, dataset.alength);
+               "this alphabet has %d letters but the first alphabet in the file has %d", alength,
+               dataset.alength);
 
   block_line(lines, "the alphabet block (the background lines are missing)");
   rest = block_line(lines, "the alphabet block (the background line is missing)");
@@ -88,7 +92,8 @@ void warn_of_counts(LineReader &lines, const Model &model, int motif, int32_t ro
   const std::string named = model.id.empty() ? std::string() : " ('" + printable(model.id) + "')";
   file_warning(lines.path(), lines.line_number(),
                "row %d of motif %d%s has the value %g, above 1: the rows should be probabilities, "
-               "not counts", row, motif, named.c_str(), value);
+               "not counts",
+               row, motif, named.c_str(), value);
 }
 
 void read_matrix_block(LineReader &lines, std::string_view matrix_line, std::vector<Model> &models,
@@ -101,10 +106,12 @@ void read_matrix_block(LineReader &lines, std::string_view matrix_line, std::vec
   for (int i = 0; i < 5; ++i) next_token(rest, token);
   int32_t w;
   if (!next_token(rest, token))
-    file_error(lines.path(), line_no, "the matrix line of motif %d gives no width (expected \"w= 8\")", motif);
+    file_error(lines.path(), line_no,
+               "the matrix line of motif %d gives no width (expected \"w= 8\")", motif);
   if (!parse_int(token, w) || w < 0)
-    file_error(lines.path(), line_no, "the width of motif %d, '%s', is not a whole number of columns",
-               motif, printable(token).c_str());
+    file_error(lines.path(), line_no,
+               "the width of motif %d, '%s', is not a whole number of columns", motif,
+               printable(token).c_str());
   if (w > MAX_MOTIF_WIDTH)
     file_error(lines.path(), line_no, "motif %d is %d columns wide; the limit is %d", motif, w,
                MAX_MOTIF_WIDTH);
@@ -126,8 +133,9 @@ void read_matrix_block(LineReader &lines, std::string_view matrix_line, std::vec
     rest = row;
     for (int32_t j = 0; j < alength; ++j) {
       if (!next_token(rest, token))
-        file_error(lines.path(), lines.line_number(), "matrix row %d of motif %d has %d of the %d probabilities",
-                   i + 1, motif, j, alength);
+        file_error(lines.path(), lines.line_number(),
+                   "matrix row %d of motif %d has %d of the %d probabilities", i + 1, motif, j,
+                   alength);
       values[j] = read_probability(lines, token, "probability");
       if (values[j] > kMostProbability && !warned_of_counts) {
         warned_of_counts = true;
@@ -153,5 +161,6 @@ void readmodel(const char *path, std::vector<Model> &models, Dataset &dataset) {
     else
       note_motif_name(line, name);
   }
-  if (dataset.alphabet == nullptr) file_error(path, 0, "no ALPHABET line: the file gives no alphabet");
+  if (dataset.alphabet == nullptr)
+    file_error(path, 0, "no ALPHABET line: the file gives no alphabet");
 }

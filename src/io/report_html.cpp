@@ -59,14 +59,16 @@ std::string number_text(double value) {
 
 void append_summary(std::string &out, const RunOptions &options, const Dataset &dataset) {
   out += "<h2>Run</h2>\n<table class=\"summary\">\n";
-  row(out, "Sequences", "<code>" + escaped(options.sequences) + "</code>: " + std::to_string(dataset.nseqs) +
-                            " sequences, total length " + std::to_string(total_length(dataset)));
+  row(out, "Sequences",
+      "<code>" + escaped(options.sequences) + "</code>: " + std::to_string(dataset.nseqs) +
+          " sequences, total length " + std::to_string(total_length(dataset)));
   row(out, "Motifs", "<code>" + escaped(options.motifs) + "</code>");
   row(out, "Sites", "<code>" + escaped(options.sites) + "</code>");
   row(out, "Output", "<code>" + escaped(options.output) + "</code>");
-  row(out, "Alphabet", "<span class=\"mono\">" +
-                           escaped(std::string_view(dataset.alphabet, static_cast<size_t>(dataset.alength))) +
-                           "</span> (" + std::to_string(dataset.alength) + " letters)");
+  row(out, "Alphabet",
+      "<span class=\"mono\">" +
+          escaped(std::string_view(dataset.alphabet, static_cast<size_t>(dataset.alength))) +
+          "</span> (" + std::to_string(dataset.alength) + " letters)");
   std::string background = "<div class=\"background mono\">";
   for (int j = 0; j < dataset.alength; ++j) {
     background += "<span>";
@@ -79,8 +81,9 @@ void append_summary(std::string &out, const RunOptions &options, const Dataset &
   std::string model = options.strands == 2 ? "both strands" : "one strand";
   if (options.palindromic) model += ", palindromic motifs";
   model += options.site_model == Pooled ? ", sites anywhere" : ", at most one site per sequence";
-  model += options.background_path.empty() ? ", background from the motif file"
-                                           : ", background from " + escaped(options.background_path);
+  model += options.background_path.empty()
+               ? ", background from the motif file"
+               : ", background from " + escaped(options.background_path);
   row(out, "Model", model);
   row(out, "Command", "<code>" + escaped(options.command_line) + "</code>");
   row(out, "Tool", std::string("motifsig ") + MOTIFSIG_VERSION);
@@ -94,16 +97,19 @@ std::string motif_name(const Model &model) {
 }
 
 void append_motif_table(std::string &out, const std::vector<Model> &models) {
-  out += "<h2>Motifs</h2>\n<table class=\"motifs\">\n<thead><tr><th>#</th><th>Name</th><th>Width</th>"
-         "<th>Sites</th><th>E-value</th><th>Information (bits)</th><th>LLR (nats)</th></tr></thead>\n<tbody>\n";
+  out +=
+      "<h2>Motifs</h2>\n<table class=\"motifs\">\n<thead><tr><th>#</th><th>Name</th><th>Width</th>"
+      "<th>Sites</th><th>E-value</th><th>Information (bits)</th><th>LLR "
+      "(nats)</th></tr></thead>\n<tbody>\n";
   for (size_t k = 0; k < models.size(); ++k) {
     const Model &model = models[k];
     const std::string number = std::to_string(k + 1);
     out += "<tr><td class=\"num\"><a href=\"#motif-" + number + "\">" + number + "</a></td><td>" +
-           motif_name(model) + "</td><td class=\"num\">" + std::to_string(model.w) + "</td><td class=\"num\">" +
-           std::to_string(model.nsites) + "</td><td class=\"num\">" + evalue_text(model.log_evalue) +
-           "</td><td class=\"num\">" + number_text(model.info_content) + "</td><td class=\"num\">" +
-           number_text(model.llr) + "</td></tr>\n";
+           motif_name(model) + "</td><td class=\"num\">" + std::to_string(model.w) +
+           "</td><td class=\"num\">" + std::to_string(model.nsites) + "</td><td class=\"num\">" +
+           evalue_text(model.log_evalue) + "</td><td class=\"num\">" +
+           number_text(model.info_content) + "</td><td class=\"num\">" + number_text(model.llr) +
+           "</td></tr>\n";
   }
   out += "</tbody>\n</table>\n";
 }
@@ -124,19 +130,24 @@ std::string format_html_report(const RunOptions &options, const std::vector<Mode
   out += "<h1>motifsig report</h1>\n";
   append_summary(out, options, dataset);
   append_motif_table(out, models);
-  out += "<h2>Logos</h2>\n<p class=\"note\">Each letter is as tall as its probability times the "
-         "column's relative entropy against the background, in bits; the tallest letter is on top. "
-         "The bar under a column is &#8722;log<sub>10</sub>&#160;of the p-value of the column's log-likelihood ratio. "
-         "Hover over a column for its exact numbers.</p>\n<div class=\"logos\">\n";
+  out +=
+      "<h2>Logos</h2>\n<p class=\"note\">Each letter is as tall as its probability times the "
+      "column's relative entropy against the background, in bits; the tallest letter is on top. "
+      "The bar under a column is &#8722;log<sub>10</sub>&#160;of the p-value of the column's "
+      "log-likelihood ratio. "
+      "Hover over a column for its exact numbers.</p>\n<div class=\"logos\">\n";
   const double max_bits = logo_max_bits(models, dataset);
   for (size_t k = 0; k < models.size(); ++k) {
     const Model &model = models[k];
     const std::string number = std::to_string(k + 1);
     // A name that only repeats the number, as in a file this tool wrote, is not shown twice.
-    const std::string name = model.id == number && model.alt.empty() ? "" : " &#183; " + motif_name(model);
-    out += "<section class=\"motif\" id=\"motif-" + number + "\">\n<h3>Motif " + number + name + "</h3>\n<p>E-value " + evalue_text(model.log_evalue) + " &#183; " + std::to_string(model.nsites) +
-           " sites &#183; width " + std::to_string(model.w) + " &#183; " + number_text(model.info_content) +
-           " bits &#183; LLR " + number_text(model.llr) + " nats</p>\n<div class=\"scroll\">";
+    const std::string name =
+        model.id == number && model.alt.empty() ? "" : " &#183; " + motif_name(model);
+    out += "<section class=\"motif\" id=\"motif-" + number + "\">\n<h3>Motif " + number + name +
+           "</h3>\n<p>E-value " + evalue_text(model.log_evalue) + " &#183; " +
+           std::to_string(model.nsites) + " sites &#183; width " + std::to_string(model.w) +
+           " &#183; " + number_text(model.info_content) + " bits &#183; LLR " +
+           number_text(model.llr) + " nats</p>\n<div class=\"scroll\">";
     out += sequence_logo_svg(model, dataset, max_bits, k + 1);
     out += "</div>\n</section>\n";
   }

@@ -60,7 +60,8 @@ std::string format_json_report(const RunOptions &options, const std::vector<Mode
                   {"sites", site_model_name(options.site_model)},
                   {"background", background_source(options)}};
   ordered_json motifs = ordered_json::array();
-  for (size_t k = 0; k < models.size(); ++k) motifs.push_back(motif_json(k + 1, models[k], dataset.alength));
+  for (size_t k = 0; k < models.size(); ++k)
+    motifs.push_back(motif_json(k + 1, models[k], dataset.alength));
   doc["motifs"] = std::move(motifs);
   // Names, paths and alphabet letters are bytes from the command line and the motif file;
   // bytes that are not UTF-8 become U+FFFD so that the document stays valid JSON.

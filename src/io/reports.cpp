@@ -37,7 +37,8 @@ void check_output_paths(const RunOptions &options) {
   for (size_t a = 0; a < 4; ++a)
     for (size_t b = a + 1; b < 4; ++b)
       if (!outputs[b].second->empty() && *outputs[a].second == *outputs[b].second)
-        file_error(outputs[b].second->c_str(), 0, "given for both %s and %s", outputs[a].first, outputs[b].first);
+        file_error(outputs[b].second->c_str(), 0, "given for both %s and %s", outputs[a].first,
+                   outputs[b].first);
 }
 
 std::vector<OutputFile> format_reports(const RunOptions &options, const std::vector<Model> &models,

@@ -23,5 +23,5 @@ void check_output_paths(const RunOptions &options);
 // Values that every report shows the same way.
 std::string evalue_text(double log_evalue);  // exactly as the motif file writes it
 int64_t total_length(const Dataset &dataset);
-const char *site_model_name(MOTYPE site_model);     // "per-sequence" or "anywhere"
+const char *site_model_name(MOTYPE site_model);            // "per-sequence" or "anywhere"
 std::string background_source(const RunOptions &options);  // "motif file" or the --background path

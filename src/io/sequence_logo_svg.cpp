@@ -40,7 +40,8 @@ AlphabetKind alphabet_kind(const Dataset &dataset) {
   std::string sorted = letters;
   std::sort(sorted.begin(), sorted.end());
   if (sorted == "ACGT" || sorted == "ACGU") return AlphabetKind::Nucleotide;
-  if (dataset.alength > 4 && letters.find_first_not_of("ACDEFGHIKLMNPQRSTVWYBJOUXZ*-") == std::string::npos)
+  if (dataset.alength > 4 &&
+      letters.find_first_not_of("ACDEFGHIKLMNPQRSTVWYBJOUXZ*-") == std::string::npos)
     return AlphabetKind::Protein;
   return AlphabetKind::Other;
 }
@@ -58,10 +59,14 @@ const char *amino_acid_colour(char letter) {
 
 const char *nucleotide_colour(char letter) {
   switch (letter) {
-    case 'A': return "#109648";
-    case 'C': return "#255c99";
-    case 'G': return "#f39c12";
-    default: return "#d62839";  // T or U
+    case 'A':
+      return "#109648";
+    case 'C':
+      return "#255c99";
+    case 'G':
+      return "#f39c12";
+    default:
+      return "#d62839";  // T or U
   }
 }
 
@@ -85,26 +90,31 @@ double nice_ceiling(double value) {
 }
 
 // A letter of letter index j, `height` pixels tall, its top left corner at (x, y).
-void append_letter(std::string &out, const Dataset &dataset, int j, double x, double y, double width,
-                   double height) {
+void append_letter(std::string &out, const Dataset &dataset, int j, double x, double y,
+                   double width, double height) {
   const char letter = dataset.alphabet[j];
   if (glyph_outline(letter) != nullptr) {
-    appendf(out, "<use href=\"#glyph-%c\" class=\"l%d\" transform=\"translate(%.5g %.5g)scale(%.4g %.4g)\"/>",
+    appendf(out,
+            "<use href=\"#glyph-%c\" class=\"l%d\" transform=\"translate(%.5g %.5g)scale(%.4g "
+            "%.4g)\"/>",
             letter, j, x, y, width / 100, height / 100);
     return;
   }
   // Any other byte: a scaled text glyph, whose cap height is about 0.72 of the font size.
-  appendf(out, "<text class=\"l%d\" transform=\"translate(%.5g %.5g)scale(%.4g %.4g)\" font-size=\"100\" "
-               "font-family=\"monospace\" font-weight=\"bold\" textLength=\"60\" "
-               "lengthAdjust=\"spacingAndGlyphs\">",
-          j, x, y + height, width / 60, height / 72);
+  appendf(
+      out,
+      "<text class=\"l%d\" transform=\"translate(%.5g %.5g)scale(%.4g %.4g)\" font-size=\"100\" "
+      "font-family=\"monospace\" font-weight=\"bold\" textLength=\"60\" "
+      "lengthAdjust=\"spacingAndGlyphs\">",
+      j, x, y + height, width / 60, height / 72);
   append_escaped(out, std::string_view(&letter, 1));
   out += "</text>";
 }
 
 // The hover text of column i: its statistics and every letter's probability, largest first,
 // each number to the last digit the run holds.
-std::string column_title(const Model &model, const Dataset &dataset, int i, const std::vector<int> &order) {
+std::string column_title(const Model &model, const Dataset &dataset, int i,
+                         const std::vector<int> &order) {
   std::string title = "Position " + std::to_string(i + 1) + "\nrelative entropy ";
   append_exact(title, model.col_rel_entropy[i]);
   title += " bits\nLLR ";
@@ -125,11 +135,15 @@ std::string column_title(const Model &model, const Dataset &dataset, int i, cons
 }  // namespace
 
 std::string letter_colour(const Dataset &dataset, int j) {
-  const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(dataset.alphabet[j])));
+  const char letter =
+      static_cast<char>(std::toupper(static_cast<unsigned char>(dataset.alphabet[j])));
   switch (alphabet_kind(dataset)) {
-    case AlphabetKind::Nucleotide: return nucleotide_colour(letter);
-    case AlphabetKind::Protein: return amino_acid_colour(letter);
-    case AlphabetKind::Other: break;
+    case AlphabetKind::Nucleotide:
+      return nucleotide_colour(letter);
+    case AlphabetKind::Protein:
+      return amino_acid_colour(letter);
+    case AlphabetKind::Other:
+      break;
   }
   static const char *const kPalette[] = {"#1f77b4", "#ff7f0e", "#2ca02c", "#d62728", "#9467bd",
                                          "#8c564b", "#e377c2", "#17becf", "#bcbd22", "#7f7f7f"};
@@ -146,7 +160,8 @@ double logo_max_bits(const std::vector<Model> &models, const Dataset &dataset) {
 
 std::string logo_glyph_defs(const Dataset &dataset) {
   std::string out = "<svg class=\"glyphs\" width=\"0\" height=\"0\" aria-hidden=\"true\"><style>";
-  for (int j = 0; j < dataset.alength; ++j) appendf(out, ".l%d{fill:%s}", j, letter_colour(dataset, j).c_str());
+  for (int j = 0; j < dataset.alength; ++j)
+    appendf(out, ".l%d{fill:%s}", j, letter_colour(dataset, j).c_str());
   out += "</style><defs>";
   bool defined[26] = {};
   for (int j = 0; j < dataset.alength; ++j) {
@@ -159,7 +174,8 @@ std::string logo_glyph_defs(const Dataset &dataset) {
   return out + "</defs></svg>\n";
 }
 
-std::string sequence_logo_svg(const Model &model, const Dataset &dataset, double max_bits, size_t number) {
+std::string sequence_logo_svg(const Model &model, const Dataset &dataset, double max_bits,
+                              size_t number) {
   const int A = dataset.alength;
   const double column = column_width(model.w);
   const double width = kLeft + model.w * column + kRight;
@@ -170,12 +186,15 @@ std::string sequence_logo_svg(const Model &model, const Dataset &dataset, double
 
   double max_bar = 0;
   for (int i = 0; i < model.w; ++i)
-    if (std::isfinite(model.col_log_pvalue[i])) max_bar = std::max(max_bar, -model.col_log_pvalue[i] / LN_10);
+    if (std::isfinite(model.col_log_pvalue[i]))
+      max_bar = std::max(max_bar, -model.col_log_pvalue[i] / LN_10);
   const double bar_top_value = nice_ceiling(max_bar);
 
   std::string out;
-  appendf(out, "<svg class=\"logo\" id=\"logo-%zu\" width=\"%.0f\" height=\"%.0f\" viewBox=\"0 0 %.0f %.0f\" "
-               "role=\"img\" aria-label=\"sequence logo of motif %zu\">",
+  appendf(out,
+          "<svg class=\"logo\" id=\"logo-%zu\" width=\"%.0f\" height=\"%.0f\" viewBox=\"0 0 %.0f "
+          "%.0f\" "
+          "role=\"img\" aria-label=\"sequence logo of motif %zu\">",
           number, width, height, width, height, number);
 
   // Bit axis with its ticks, and the -log10 p axis of the bars.
@@ -184,21 +203,29 @@ std::string sequence_logo_svg(const Model &model, const Dataset &dataset, double
   const double step = tick_step(max_bits);
   for (double bits = 0; bits <= max_bits + 1e-9; bits += step) {
     const double y = logo_bottom - bits * px_per_bit;
-    appendf(out, "<path d=\"M%.1f %.1fh-4\"/><text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\" dy=\"0.35em\">%g</text>",
+    appendf(out,
+            "<path d=\"M%.1f %.1fh-4\"/><text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\" "
+            "dy=\"0.35em\">%g</text>",
             kLeft - 6, y, kLeft - 12, y, bits);
   }
-  appendf(out, "<text class=\"label\" transform=\"translate(14 %.1f) rotate(-90)\" text-anchor=\"middle\">bits</text>",
+  appendf(out,
+          "<text class=\"label\" transform=\"translate(14 %.1f) rotate(-90)\" "
+          "text-anchor=\"middle\">bits</text>",
           kTop + kLogo / 2);
   appendf(out, "<path d=\"M%.1f %.1fV%.1f\"/>", kLeft - 6, bars_top, bars_bottom);
-  appendf(out, "<path d=\"M%.1f %.1fh-4M%.1f %.1fh-4\"/>", kLeft - 6, bars_top, kLeft - 6, bars_bottom);
-  appendf(out, "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\" dy=\"0.35em\">%g</text>", kLeft - 12, bars_top,
-          bar_top_value);
-  appendf(out, "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\" dy=\"0.35em\">0</text>", kLeft - 12, bars_bottom);
-  appendf(out, "<text class=\"label\" transform=\"translate(14 %.1f) rotate(-90)\" text-anchor=\"middle\">"
-               "-log10 p</text>",
-          (bars_top + bars_bottom) / 2);
-  appendf(out, "<path d=\"M%.1f %.1fH%.1fM%.1f %.1fH%.1f\"/>", kLeft - 2, logo_bottom, kLeft + model.w * column,
-          kLeft - 2, bars_bottom, kLeft + model.w * column);
+  appendf(out, "<path d=\"M%.1f %.1fh-4M%.1f %.1fh-4\"/>", kLeft - 6, bars_top, kLeft - 6,
+          bars_bottom);
+  appendf(out, "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\" dy=\"0.35em\">%g</text>",
+          kLeft - 12, bars_top, bar_top_value);
+  appendf(out, "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\" dy=\"0.35em\">0</text>", kLeft - 12,
+          bars_bottom);
+  appendf(
+      out,
+      "<text class=\"label\" transform=\"translate(14 %.1f) rotate(-90)\" text-anchor=\"middle\">"
+      "-log10 p</text>",
+      (bars_top + bars_bottom) / 2);
+  appendf(out, "<path d=\"M%.1f %.1fH%.1fM%.1f %.1fH%.1f\"/>", kLeft - 2, logo_bottom,
+          kLeft + model.w * column, kLeft - 2, bars_bottom, kLeft + model.w * column);
   out += "</g>";
 
   std::vector<int> order(static_cast<size_t>(A));
@@ -211,8 +238,9 @@ std::string sequence_logo_svg(const Model &model, const Dataset &dataset, double
                      [&](int a, int b) { return model.matrix[i][a] < model.matrix[i][b]; });
     out += "<g class=\"col\"><title>";
     out += column_title(model, dataset, i, std::vector<int>(order.rbegin(), order.rend()));
-    appendf(out, "</title><rect class=\"hit\" x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\"/>", x, kTop,
-            column, bars_bottom - kTop);
+    appendf(out,
+            "</title><rect class=\"hit\" x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\"/>", x,
+            kTop, column, bars_bottom - kTop);
     double y = logo_bottom;
     if (entropy > 0 && std::isfinite(entropy)) {
       for (int j : order) {
@@ -222,13 +250,14 @@ std::string sequence_logo_svg(const Model &model, const Dataset &dataset, double
         if (h >= 0.5) append_letter(out, dataset, j, x + 1, y, column - 2, h);
       }
     }
-    appendf(out, "<text class=\"pos\" x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\">%d</text>", x + column / 2,
-            logo_bottom + 13, i + 1);
+    appendf(out, "<text class=\"pos\" x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\">%d</text>",
+            x + column / 2, logo_bottom + 13, i + 1);
     const double bar = -model.col_log_pvalue[i] / LN_10;
-    const double bar_height = std::isfinite(bar) ? std::min(bar / bar_top_value, 1.0) * kBars : kBars;
+    const double bar_height =
+        std::isfinite(bar) ? std::min(bar / bar_top_value, 1.0) * kBars : kBars;
     if (bar_height > 0)
-      appendf(out, "<rect class=\"bar\" x=\"%.1f\" y=\"%.2f\" width=\"%.1f\" height=\"%.2f\"/>", x + 4,
-              bars_bottom - bar_height, column - 8, bar_height);
+      appendf(out, "<rect class=\"bar\" x=\"%.1f\" y=\"%.2f\" width=\"%.1f\" height=\"%.2f\"/>",
+              x + 4, bars_bottom - bar_height, column - 8, bar_height);
     out += "</g>";
   }
   return out + "</svg>";

@@ -17,7 +17,8 @@ double logo_max_bits(const std::vector<Model> &models, const Dataset &dataset);
 std::string logo_glyph_defs(const Dataset &dataset);
 
 // The logo of motif `number` (from 1).
-std::string sequence_logo_svg(const Model &model, const Dataset &dataset, double max_bits, size_t number);
+std::string sequence_logo_svg(const Model &model, const Dataset &dataset, double max_bits,
+                              size_t number);
 
 // The fill colour of letter j: nucleotides and amino acids in their conventional colours,
 // any other alphabet from a palette of distinct colours.

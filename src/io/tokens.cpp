@@ -7,7 +7,9 @@
 
 namespace {
 
-bool is_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f' || c == '\n'; }
+bool is_space(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f' || c == '\n';
+}
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace

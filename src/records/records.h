@@ -18,11 +18,11 @@ struct SeqRecord {
 };
 
 struct Dataset {
-  int32_t alength = 0;            // letters in the alphabet
-  char *alphabet = nullptr;       // alength letters, NUL-terminated
-  int32_t nseqs = 0;              // sequences in the sequence file
-  SeqRecord **seqs = nullptr;     // nseqs records, in file order
-  double *background = nullptr;   // alength frequencies; rescaled to sum 1 by the statistics
+  int32_t alength = 0;           // letters in the alphabet
+  char *alphabet = nullptr;      // alength letters, NUL-terminated
+  int32_t nseqs = 0;             // sequences in the sequence file
+  SeqRecord **seqs = nullptr;    // nseqs records, in file order
+  double *background = nullptr;  // alength frequencies; rescaled to sum 1 by the statistics
 };
 
 // Widest motif a Model can hold: col_rel_entropy has one slot per column.
@@ -44,7 +44,7 @@ struct Model {
   // Per column, for the reports: the rounded column LLR (nats) and its natural-log p-value.
   double col_llr[MAX_MOTIF_WIDTH] = {};
   double col_log_pvalue[MAX_MOTIF_WIDTH] = {};
-  std::string id;   // from the "MOTIF id alt" line before the matrix; empty when absent
+  std::string id;  // from the "MOTIF id alt" line before the matrix; empty when absent
   std::string alt;
 };
 

@@ -89,7 +89,8 @@ void untrack_temp_file(const char *path) {
 void stop_on_signals() {
   signal(SIGXFSZ, SIG_IGN);
   for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
-    struct sigaction action {}, previous {};
+    struct sigaction action {
+    }, previous{};
     if (sigaction(sig, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;
     action.sa_handler = on_signal;
     sigemptyset(&action.sa_mask);

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <limits>
 #include <vector>
 
@@ -30,7 +30,8 @@ double log_series_scaled(int n, double x) {
   }
   return std::log(sum) + largest;
 }
-// Sorts the length cache longest first. Sequence lengths usually span a narrow range, where counting them is much faster.
+// Sorts the length cache longest first. Sequence lengths usually span a narrow range, where
+// counting them is much faster.
 void sort_longest_first(int *values, int n) {
   int largest = 0;
   for (int i = 0; i < n; ++i) largest = std::max(largest, values[i]);
@@ -71,8 +72,7 @@ double get_log_nalign(MOTYPE mtype, int w, int N, int two_strands, const Dataset
       if (len[i] >= w) total += static_cast<int64_t>(len[i]) - w + 1;
     if (N > total) return std::numeric_limits<double>::infinity();
     double s = 0;
-    for (int i = 0; i < N; ++i)
-      s += std::log(static_cast<double>(total - i) * strands / (i + 1));
+    for (int i = 0; i < N; ++i) s += std::log(static_cast<double>(total - i) * strands / (i + 1));
     return s;
   }
   if (mtype < Pooled || mtype > PerSequenceB) return 0.0;

@@ -56,14 +56,30 @@ void group_pass_n(const double *src, int len, double *const *dst, const double *
 void group_pass_portable(int rows, const double *src, int len, double *const *dst,
                          const double *logp) {
   switch (rows) {
-    case 1: group_pass_n<1>(src, len, dst, logp); break;
-    case 2: group_pass_n<2>(src, len, dst, logp); break;
-    case 3: group_pass_n<3>(src, len, dst, logp); break;
-    case 4: group_pass_n<4>(src, len, dst, logp); break;
-    case 5: group_pass_n<5>(src, len, dst, logp); break;
-    case 6: group_pass_n<6>(src, len, dst, logp); break;
-    case 7: group_pass_n<7>(src, len, dst, logp); break;
-    default: group_pass_n<8>(src, len, dst, logp); break;
+    case 1:
+      group_pass_n<1>(src, len, dst, logp);
+      break;
+    case 2:
+      group_pass_n<2>(src, len, dst, logp);
+      break;
+    case 3:
+      group_pass_n<3>(src, len, dst, logp);
+      break;
+    case 4:
+      group_pass_n<4>(src, len, dst, logp);
+      break;
+    case 5:
+      group_pass_n<5>(src, len, dst, logp);
+      break;
+    case 6:
+      group_pass_n<6>(src, len, dst, logp);
+      break;
+    case 7:
+      group_pass_n<7>(src, len, dst, logp);
+      break;
+    default:
+      group_pass_n<8>(src, len, dst, logp);
+      break;
   }
 }
 
@@ -82,9 +98,9 @@ struct Programme {
   int N = 0;
   double frac = 1.0;
   int base = 0;  // the definition's column of score s is s - base (only frac < 1 needs it)
-  const int *score = nullptr;      // score[a * (N + 1) + k]: scaled score of k letters a
-  const int *reversed = nullptr;   // reversed[a * (N + 1) + k] = score[a * (N + 1) + N - k]
-  const double *logp = nullptr;    // logp[a * (N + 1) + k]: their log probability
+  const int *score = nullptr;             // score[a * (N + 1) + k]: scaled score of k letters a
+  const int *reversed = nullptr;          // reversed[a * (N + 1) + k] = score[a * (N + 1) + N - k]
+  const double *logp = nullptr;           // logp[a * (N + 1) + k]: their log probability
   const double *reversed_logp = nullptr;  // like `reversed`
   const int *lo = nullptr, *hi = nullptr;
   const size_t *start = nullptr;  // first entry of row n in `table`
@@ -221,8 +237,10 @@ void middle_letters(Programme &dp, double *other, int threads, LlrProgress *prog
 bool llr_path_supported(LlrPath path) {
   switch (path) {
     case LlrPath::Auto:
-    case LlrPath::Portable: return true;
-    case LlrPath::Avx2: return llr_group_pass_avx2() != nullptr && cpu_has_avx2();
+    case LlrPath::Portable:
+      return true;
+    case LlrPath::Avx2:
+      return llr_group_pass_avx2() != nullptr && cpu_has_avx2();
   }
   return false;
 }
@@ -232,9 +250,7 @@ long llr_work(int alength, int N) {
   return (alength > 2 ? (alength - 2) * (n * (n + 1) / 2) : 0) + n;
 }
 
-bool llr_worth_threads(int alength, int N) {
-  return alength >= 3 && N >= 2 * kMinRowsPerThread;
-}
+bool llr_worth_threads(int alength, int N) { return alength >= 3 && N >= 2 * kMinRowsPerThread; }
 
 double *llr_distr_fast(int alength, double *background, int N, int desired_range, double frac,
                        double *alpha, int *offset, int *range, const LlrFastOptions &options) {

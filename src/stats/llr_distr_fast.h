@@ -15,8 +15,8 @@ enum class LlrPath {
 
 struct LlrFastOptions {
   LlrPath path = LlrPath::Auto;
-  int threads = 1;                    // threads that share the rows (fewer for a small table)
-  LlrProgress *progress = nullptr;    // when set, `done` counts the work as it is finished
+  int threads = 1;                  // threads that share the rows (fewer for a small table)
+  LlrProgress *progress = nullptr;  // when set, `done` counts the work as it is finished
 };
 
 // True when `path` can run on this processor (Auto and Portable always can).

@@ -53,8 +53,8 @@ LLR_AVX2 void group_pass(const double *src, int len, double *const *dst, const d
     __m256d s = _mm256_loadu_pd(src + i);
     __m256d skip = _mm256_cmp_pd(s, _mm256_set1_pd(LOG_ZERO), _CMP_NGT_UQ);
     if (len - i < 4)
-      skip = _mm256_or_pd(skip, _mm256_castsi256_pd(
-                                    _mm256_cmpgt_epi64(lanes, _mm256_set1_epi64x(len - i - 1))));
+      skip = _mm256_or_pd(
+          skip, _mm256_castsi256_pd(_mm256_cmpgt_epi64(lanes, _mm256_set1_epi64x(len - i - 1))));
     s = _mm256_blendv_pd(s, minus_inf, skip);
     __m256d hi[R], keep_hi[R], t[R];
     for (int r = 0; r < R; ++r) {
@@ -82,14 +82,30 @@ LLR_AVX2 void group_pass(const double *src, int len, double *const *dst, const d
 LLR_AVX2 void group_pass_avx2(int rows, const double *src, int len, double *const *dst,
                               const double *logp) {
   switch (rows) {
-    case 1: group_pass<1>(src, len, dst, logp); break;
-    case 2: group_pass<2>(src, len, dst, logp); break;
-    case 3: group_pass<3>(src, len, dst, logp); break;
-    case 4: group_pass<4>(src, len, dst, logp); break;
-    case 5: group_pass<5>(src, len, dst, logp); break;
-    case 6: group_pass<6>(src, len, dst, logp); break;
-    case 7: group_pass<7>(src, len, dst, logp); break;
-    default: group_pass<8>(src, len, dst, logp); break;
+    case 1:
+      group_pass<1>(src, len, dst, logp);
+      break;
+    case 2:
+      group_pass<2>(src, len, dst, logp);
+      break;
+    case 3:
+      group_pass<3>(src, len, dst, logp);
+      break;
+    case 4:
+      group_pass<4>(src, len, dst, logp);
+      break;
+    case 5:
+      group_pass<5>(src, len, dst, logp);
+      break;
+    case 6:
+      group_pass<6>(src, len, dst, logp);
+      break;
+    case 7:
+      group_pass<7>(src, len, dst, logp);
+      break;
+    default:
+      group_pass<8>(src, len, dst, logp);
+      break;
   }
 }
 

@@ -79,7 +79,8 @@ void keep_letter_floor(int alength, double *background) {
     if (background[a] > largest) largest = background[a];
   }
   bool vanishes = false;
-  for (int a = 0; a < alength; ++a) vanishes = vanishes || !((LOG_GUARD + background[a]) / sum >= 1e-300);
+  for (int a = 0; a < alength; ++a)
+    vanishes = vanishes || !((LOG_GUARD + background[a]) / sum >= 1e-300);
   if (!vanishes || !(largest > 0)) return;
   for (int a = 0; a < alength; ++a) background[a] /= largest;
 }
@@ -124,7 +125,8 @@ double get_llr_pv(double x, double n, int w, int desired_range, double frac, int
   // One letter: every column has LLR 0 and no scale can be formed; every LLR is certain. The
   // background is still rescaled as the kernel would have rescaled it, so it reads 1.
   if (alength < 2) {
-    if (alength == 1 && w > 0) background[0] = (LOG_GUARD + background[0]) / (LOG_GUARD + background[0]);
+    if (alength == 1 && w > 0)
+      background[0] = (LOG_GUARD + background[0]) / (LOG_GUARD + background[0]);
     return 0.0;
   }
   const int N = static_cast<int>(n);
@@ -173,8 +175,7 @@ void freestuff() {
 }
 
 void prepare_llr_distrs(const std::vector<int> &site_counts, int desired_range, double frac,
-                        int alength, const double *background, int threads,
-                        LlrProgress *progress) {
+                        int alength, const double *background, int threads, LlrProgress *progress) {
   release_prepared();
 #ifdef MOTIFSIG_PLAIN_KERNEL
   return;  // the baseline builds each distribution when it is first asked for

@@ -8,13 +8,13 @@
 
 // The cached distributions for one number of sites N. Arrays are indexed by width 1 .. maxw.
 struct DISTR {
-  int maxw;       // widest distribution built; 0 = none yet
-  double alpha;   // grid steps per nat, shared by all widths
-  int *range;     // range[w]: highest grid index of the w-column distribution
-  int *offset;    // offset[w]: integer score of grid index 0
-  double **d;     // d[w][i]: log probability of grid index i for w columns
-  double **cdf;   // cdf[w][i]: log probability of grid index i or above
-  double mean;    // expected one-column LLR, nats
+  int maxw;      // widest distribution built; 0 = none yet
+  double alpha;  // grid steps per nat, shared by all widths
+  int *range;    // range[w]: highest grid index of the w-column distribution
+  int *offset;   // offset[w]: integer score of grid index 0
+  double **d;    // d[w][i]: log probability of grid index i for w columns
+  double **cdf;  // cdf[w][i]: log probability of grid index i or above
+  double mean;   // expected one-column LLR, nats
 };
 
 // ln P(LLR of w columns with n sites >= x). n need not be whole (interpolated between its
@@ -35,5 +35,4 @@ void freestuff();
 // same bits. The largest are built first, each on one thread or, when one would hold up the
 // others, on all of them. progress (optional) counts the work and the ready site counts.
 void prepare_llr_distrs(const std::vector<int> &site_counts, int desired_range, double frac,
-                        int alength, const double *background, int threads,
-                        LlrProgress *progress);
+                        int alength, const double *background, int threads, LlrProgress *progress);

@@ -15,7 +15,8 @@ int resolve_thread_count(int requested) {
     if (end != env && n > 0) return n < 4096 ? static_cast<int>(n) : 4096;
   }
   cpu_set_t cpus;
-  if (sched_getaffinity(0, sizeof cpus, &cpus) == 0 && CPU_COUNT(&cpus) > 0) return CPU_COUNT(&cpus);
+  if (sched_getaffinity(0, sizeof cpus, &cpus) == 0 && CPU_COUNT(&cpus) > 0)
+    return CPU_COUNT(&cpus);
   const unsigned cores = std::thread::hardware_concurrency();
   return cores > 0 ? static_cast<int>(cores) : 1;
 }

@@ -14,5 +14,6 @@ int run_on_threads(int threads, void (*fn)(void *), void *arg);
 
 template <typename F>
 int run_on_threads(int threads, F &fn) {
-  return run_on_threads(threads, [](void *f) { (*static_cast<F *>(f))(); }, &fn);
+  return run_on_threads(
+      threads, [](void *f) { (*static_cast<F *>(f))(); }, &fn);
 }

@@ -59,8 +59,8 @@ int signal_at(Call call, int sig, const std::vector<std::string> &args, const st
     const int stop = WSTOPSIG(status);
     pass_on = stop == SIGTRAP || stop == (SIGTRAP | 0x80) ? 0 : stop;
     __ptrace_syscall_info info{};
-    if (stop == (SIGTRAP | 0x80) &&
-        ptrace(PTRACE_GET_SYSCALL_INFO, pid, sizeof info, &info) > 0 && is_call(info, call)) {
+    if (stop == (SIGTRAP | 0x80) && ptrace(PTRACE_GET_SYSCALL_INFO, pid, sizeof info, &info) > 0 &&
+        is_call(info, call)) {
       kill(pid, sig);
       ptrace(PTRACE_DETACH, pid, nullptr, 0);
       waitpid(pid, &status, 0);
@@ -74,12 +74,14 @@ int signal_at(Call call, int sig, const std::vector<std::string> &args, const st
 TEST(Faults, SignalWhileWritingLeavesNoTemporaryFile) {
   TempDir dir, out_dir;
   const std::string out = out_dir.path("out.txt");
-  const std::vector<std::string> args = {MOTIFSIG_EXAMPLES "/peaks.fa", MOTIFSIG_EXAMPLES
-                                         "/motifs.txt", MOTIFSIG_EXAMPLES "/sites.tsv", out};
+  const std::vector<std::string> args = {MOTIFSIG_EXAMPLES "/peaks.fa",
+                                         MOTIFSIG_EXAMPLES "/motifs.txt",
+                                         MOTIFSIG_EXAMPLES "/sites.tsv", out};
   const struct {
     Call call;
     const char *what, *output_starts;
-  } moments[] = {{Call::kCreateTemporary, "creating", "earl"}, {Call::kSync, "syncing", "earl"},
+  } moments[] = {{Call::kCreateTemporary, "creating", "earl"},
+                 {Call::kSync, "syncing", "earl"},
                  {Call::kRename, "renaming", "VORL"}};
   for (const auto &moment : moments) {
     for (int sig : {SIGINT, SIGTERM, SIGHUP}) {

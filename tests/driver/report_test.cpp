@@ -34,9 +34,12 @@ bool well_formed(const std::string &html) {
     if (tag[0] == '!' || tag.back() == '/') continue;
     const bool closing = tag[0] == '/';
     const std::string name = tag.substr(closing, tag.find_first_of(" \n", closing) - closing);
-    if (!closing) open.push_back(name);
-    else if (open.empty() || open.back() != name) return false;
-    else open.pop_back();
+    if (!closing)
+      open.push_back(name);
+    else if (open.empty() || open.back() != name)
+      return false;
+    else
+      open.pop_back();
   }
   return open.empty();
 }
@@ -50,8 +53,13 @@ size_t count(const std::string &text, const std::string &what) {
 // A run of the example in `example` ("" or "protein/") with the two reports into `dir`.
 std::vector<std::string> with_reports(const TempDir &dir, const std::string &example) {
   const std::string in = MOTIFSIG_EXAMPLES "/" + example;
-  return {"--json", dir.path("r.json"), "--html", dir.path("r.html"),
-          in + (example.empty() ? "peaks.fa" : "proteins.fa"), in + "motifs.txt", in + "sites.tsv",
+  return {"--json",
+          dir.path("r.json"),
+          "--html",
+          dir.path("r.html"),
+          in + (example.empty() ? "peaks.fa" : "proteins.fa"),
+          in + "motifs.txt",
+          in + "sites.tsv",
           dir.path("out.txt")};
 }
 
@@ -111,8 +119,10 @@ TEST(Reports, AgreeWithTheStatisticsAndChangeNoOutput) {
 TEST(Reports, OddValuesAndNamesStayValid) {
   TempDir dir;
   TestRecords r;
-  readmodel(dir.write("m.txt", "ALPHABET= A<\nx\nA 0.5 < 0.5\nMOTIF <b>&x \xff\xfe\n"
-                               "letter-probability matrix: alength= 2 w= 1\n1 0\n").c_str(),
+  readmodel(dir.write("m.txt",
+                      "ALPHABET= A<\nx\nA 0.5 < 0.5\nMOTIF <b>&x \xff\xfe\n"
+                      "letter-probability matrix: alength= 2 w= 1\n1 0\n")
+                .c_str(),
             r.models, r.dataset);
   Model &model = r.models.at(0);
   model.log_evalue = INFINITY;
@@ -139,11 +149,13 @@ TEST(Reports, HeadlessChromiumRendersTheDnaReport) {
   TempDir dir;
   ASSERT_EQ(run_tool(with_reports(dir, "")).status, 0);
   auto render = [&](const std::string &url, const std::string &what) {
-    return std::system(("timeout 120 " + browser + " --headless --no-sandbox --disable-gpu "
+    return std::system(("timeout 120 " + browser +
+                        " --headless --no-sandbox --disable-gpu "
                         "--disable-quic --no-first-run --disable-background-networking "
                         "--disable-component-update --disable-sync --hide-scrollbars "
-                        "--window-size=1000,900 --user-data-dir=" + dir.path("profile") + " " +
-                        what + " '" + url + "' 2>/dev/null").c_str());
+                        "--window-size=1000,900 --user-data-dir=" +
+                        dir.path("profile") + " " + what + " '" + url + "' 2>/dev/null")
+                           .c_str());
   };
   ASSERT_EQ(render("file://" + dir.path("r.html"), "--dump-dom >" + dir.path("dom.html")), 0);
   const std::string dom = read_file(dir.path("dom.html"));

@@ -75,8 +75,10 @@ ToolCase fails(const std::string &name, const std::string &args, const std::stri
 // A bad input file: the message starts "motifsig: FILE".
 ToolCase bad(const std::string &name, const std::string &file, const std::string &content,
              const std::string &err) {
-  return {name, (file == "bg" ? "--background {bg} " : "") + kFour, file, content, 1,
-          "motifsig: {" + file + "}" + err, "*", kEarlier};
+  return {name, (file == "bg" ? "--background {bg} " : "") + kFour,
+          file, content,
+          1,    "motifsig: {" + file + "}" + err,
+          "*",  kEarlier};
 }
 
 // clang-format off
@@ -262,8 +264,9 @@ TEST_P(Tool, GivesTheExpectedStatusMessagesAndOutput) {
   EXPECT_TRUE(matches(c.output.c_str(), output.c_str())) << output;
   EXPECT_EQ(dir.files(), left) << "no file but the output may be left beside the inputs";
   struct stat info {};
-  EXPECT_TRUE(c.mode == 0 || (stat(paths["{out}"].c_str(), &info) == 0 &&
-                              (info.st_mode & 07777) == c.mode)) << std::oct << info.st_mode;
+  EXPECT_TRUE(c.mode == 0 ||
+              (stat(paths["{out}"].c_str(), &info) == 0 && (info.st_mode & 07777) == c.mode))
+      << std::oct << info.st_mode;
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Tool, ::testing::ValuesIn(kCases),

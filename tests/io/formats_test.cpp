@@ -112,11 +112,16 @@ TEST(Writer, WritesEveryLetterOfTheAlphabetEvenANulByte) {
 TEST(EValueText, MantissaAndExponent) {
   const double inf = std::numeric_limits<double>::infinity(), ln10 = std::log(10.0);
   const std::pair<double, std::string> cases[] = {
-      {-11.5, "1.01301e-5"}, {2.0, "7.38906e0"}, {-0.5, "6.06531e-1"}, {-1000, "5.07596e-435"},
-      {inf, "inf"}, {NAN, "nan"},
+      {-11.5, "1.01301e-5"},
+      {2.0, "7.38906e0"},
+      {-0.5, "6.06531e-1"},
+      {-1000, "5.07596e-435"},
+      {inf, "inf"},
+      {NAN, "nan"},
       {-9.214346870037993, "1e-4"},  // a mantissa of 9.96 rounds up to the next power of ten
       // From a million on the exponent stays a whole number, not general notation.
-      {-999999.0 * ln10, "1e-999999"}, {-2760000.5 * 2.302585092994046, "3.16228e-2760001"},
+      {-999999.0 * ln10, "1e-999999"},
+      {-2760000.5 * 2.302585092994046, "3.16228e-2760001"},
   };
   for (const auto &[log_evalue, expected] : cases) {
     std::string text;

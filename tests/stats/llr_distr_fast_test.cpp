@@ -1,6 +1,8 @@
 // The fast column LLR kernel against the plain one, which defines it: the same bits (scale,
 // offset, range, every log probability and the rescaled background) on every instruction-set
 // path this processor supports and for any number of threads.
+#include "stats/llr_distr_fast.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,7 +12,6 @@
 #include <vector>
 
 #include "stats/llr_distr.h"
-#include "stats/llr_distr_fast.h"
 #include "stats/log_tables.h"
 
 namespace {
@@ -24,8 +25,8 @@ struct Result {
 template <typename Kernel>
 Result run(Kernel kernel, std::vector<double> background, int N) {
   Result r;
-  double *p = kernel(static_cast<int>(background.size()), background.data(), N, &r.alpha,
-                     &r.offset, &r.range);
+  double *p = kernel(static_cast<int>(background.size()), background.data(), N, &r.alpha, &r.offset,
+                     &r.range);
   r.prob.assign(p, p + r.range + 1);  // the entry past range is never set
   r.background = background;
   std::free(p);
@@ -42,18 +43,21 @@ void expect_same_as_plain(const std::vector<double> &background, int N,
                           const std::vector<int> &threads) {
   init_log();
   init_exp();
-  const Result plain = run([](int A, double *bg, int n, double *alpha, int *offset, int *range) {
-    return llr_distr_plain(A, bg, n, 200, 1.0, alpha, offset, range);
-  }, background, N);
+  const Result plain =
+      run([](int A, double *bg, int n, double *alpha, int *offset,
+             int *range) { return llr_distr_plain(A, bg, n, 200, 1.0, alpha, offset, range); },
+          background, N);
   for (LlrPath path : {LlrPath::Portable, LlrPath::Avx2}) {
     if (!llr_path_supported(path)) continue;
     for (int t : threads) {
       SCOPED_TRACE("alength " + std::to_string(background.size()) + " N " + std::to_string(N) +
                    " path " + std::to_string(static_cast<int>(path)) + " threads " +
                    std::to_string(t) + " first letter " + std::to_string(background[0]));
-      const Result fast = run([&](int A, double *bg, int n, double *alpha, int *offset, int *range) {
-        return llr_distr_fast(A, bg, n, 200, 1.0, alpha, offset, range, {path, t, nullptr});
-      }, background, N);
+      const Result fast = run(
+          [&](int A, double *bg, int n, double *alpha, int *offset, int *range) {
+            return llr_distr_fast(A, bg, n, 200, 1.0, alpha, offset, range, {path, t, nullptr});
+          },
+          background, N);
       ASSERT_EQ(fast.offset, plain.offset);
       ASSERT_EQ(fast.range, plain.range);
       ASSERT_EQ(std::memcmp(&fast.alpha, &plain.alpha, sizeof(double)), 0);

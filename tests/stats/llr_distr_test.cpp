@@ -1,11 +1,12 @@
 // The column LLR distribution (the readable definition).
+#include "stats/llr_distr.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <vector>
 
-#include "stats/llr_distr.h"
 #include "stats/log_tables.h"
 
 namespace {

@@ -1,4 +1,6 @@
 // Column LLR p-values from the per-site-count cache, checked against exact enumeration.
+#include "stats/llr_pvalue.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +10,6 @@
 #include <vector>
 
 #include "stats/llr_distr.h"
-#include "stats/llr_pvalue.h"
 #include "stats/log_tables.h"
 
 namespace {
@@ -24,7 +25,8 @@ class LlrPvalue : public ::testing::Test {
 };
 
 // Calls visit(counts) for every vector of `alength` letter counts that add up to N.
-void for_each_count_vector(int alength, int N, const std::function<void(const std::vector<int> &)> &visit) {
+void for_each_count_vector(int alength, int N,
+                           const std::function<void(const std::vector<int> &)> &visit) {
   std::vector<int> counts(alength, 0);
   std::function<void(int, int)> next = [&](int letter, int left) {
     if (letter == alength - 1) {
@@ -65,8 +67,12 @@ TEST_F(LlrPvalue, DistributionIsBuiltOncePerSiteCount) {
 // log_sum's table arithmetic at every grid score that holds a count vector, and between two
 // grid scores the look-up stays between their tails.
 TEST_F(LlrPvalue, MatchesTheExactLatticeTail) {
-  for (const std::vector<double> &background : std::vector<std::vector<double>>{
-           {0.5, 0.5}, {0.8, 0.2}, {0.2, 0.3, 0.5}, {0.1, 0.2, 0.3, 0.4}, {0.29, 0.21, 0.21, 0.29}}) {
+  for (const std::vector<double> &background :
+       std::vector<std::vector<double>>{{0.5, 0.5},
+                                        {0.8, 0.2},
+                                        {0.2, 0.3, 0.5},
+                                        {0.1, 0.2, 0.3, 0.4},
+                                        {0.29, 0.21, 0.21, 0.29}}) {
     for (int N : {2, 7, 19, 30}) {
       freestuff();
       const int A = static_cast<int>(background.size());
@@ -75,7 +81,7 @@ TEST_F(LlrPvalue, MatchesTheExactLatticeTail) {
       int offset, range;
       std::free(llr_distr_plain(A, grid.data(), N, 200, 1.0, &alpha, &offset, &range));
       get_llr_pv(0.0, N, 1, 200, 1.0, A, q.data());  // builds; q is now rescaled as grid is
-      std::vector<double> tail(range + 2, 0.0);       // tail[i]: P(score >= offset + i)
+      std::vector<double> tail(range + 2, 0.0);      // tail[i]: P(score >= offset + i)
       for_each_count_vector(A, N, [&](const std::vector<int> &c) {
         long score = 0;
         double logprob = std::lgamma(N + 1.0);
@@ -105,8 +111,10 @@ TEST_F(LlrPvalue, MatchesTheExactLatticeTail) {
         EXPECT_GE(between, std::log(tail[above]) - 2e-6) << "A=" << A << " N=" << N << " i=" << i;
       }
       // Off the grid the look-up holds the end values.
-      EXPECT_EQ(get_llr_pv(-1e6, N, 1, 200, 1.0, A, q.data()), get_llr_pv(offset / alpha, N, 1, 200, 1.0, A, q.data()));
-      EXPECT_EQ(get_llr_pv(1e300, N, 1, 200, 1.0, A, q.data()), get_llr_pv((offset + range) / alpha, N, 1, 200, 1.0, A, q.data()));
+      EXPECT_EQ(get_llr_pv(-1e6, N, 1, 200, 1.0, A, q.data()),
+                get_llr_pv(offset / alpha, N, 1, 200, 1.0, A, q.data()));
+      EXPECT_EQ(get_llr_pv(1e300, N, 1, 200, 1.0, A, q.data()),
+                get_llr_pv((offset + range) / alpha, N, 1, 200, 1.0, A, q.data()));
     }
   }
 }

@@ -1,4 +1,6 @@
 // Per-motif entropy, LLR and E-value.
+#include "stats/motif_evalue.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,7 +14,6 @@
 #include "driver/run.h"
 #include "stats/alignment_count.h"
 #include "stats/llr_pvalue.h"
-#include "stats/motif_evalue.h"
 #include "support/temp_files.h"
 
 #if defined(__has_feature)
@@ -31,7 +32,7 @@ struct MotifSet {
   Dataset dataset;
   std::vector<Model> models;
   explicit MotifSet(std::vector<double> background = {0.25, 0.25, 0.25, 0.25},
-               std::vector<int> lengths = {10, 8, 5}) {
+                    std::vector<int> lengths = {10, 8, 5}) {
     freestuff();
     models.reserve(16);  // references returned by add() stay valid
     dataset.alength = static_cast<int>(background.size());
@@ -81,8 +82,13 @@ TEST(CalcEntropy, EntropiesAndLlrOfWorkedExamples) {
   const std::vector<double> even = {0.25, 0.25, 0.25, 0.25};
   for (const Case &c : std::vector<Case>{
            {even, {{1, 0, 0, 0}}, 10, 13.862943611199, 2.0, 2.0, 2.0},
-           {even, {{0.7, 0.1, 0.1, 0.1}, {0.25, 0.25, 0.25, 0.25}}, 5, 2.2292318623228, 0.0,
-            0.32161017527648017, 0.64322035055296},
+           {even,
+            {{0.7, 0.1, 0.1, 0.1}, {0.25, 0.25, 0.25, 0.25}},
+            5,
+            2.2292318623228,
+            0.0,
+            0.32161017527648017,
+            0.64322035055296},
            {{0.5, 0.5, 0.0}, {{0.5, 0.0, 0.5}}, 1, 0.0, 0.0, -0.5, 0.58496250072116},
        }) {
     MotifSet run(c.background);
@@ -167,12 +173,15 @@ TEST(CalcEntropy, RefusedThreadsLeaveTheOutputUnchanged) {
 #endif
   TempDir dir;
   std::string sites = "motif\tsequence\tstart\tsite\n";
-  for (int i = 0; i < 340; ++i) sites += std::to_string(1 + i % 3 / 2 + i / 300) + "\tpeak_1\t1\tA\n";
+  for (int i = 0; i < 340; ++i)
+    sites += std::to_string(1 + i % 3 / 2 + i / 300) + "\tpeak_1\t1\tA\n";
   dir.write("sites.tsv", sites);
   const std::string inputs = std::string(MOTIFSIG_EXAMPLES) + "/peaks.fa " + MOTIFSIG_EXAMPLES +
                              "/motifs.txt " + dir.path("sites.tsv") + " ";
   ASSERT_EQ(run_tool({"-t", "1", MOTIFSIG_EXAMPLES "/peaks.fa", MOTIFSIG_EXAMPLES "/motifs.txt",
-                      dir.path("sites.tsv"), dir.path("one.txt")}).status, 0);
+                      dir.path("sites.tsv"), dir.path("one.txt")})
+                .status,
+            0);
   const std::string limited = "ulimit -s 1000000; ulimit -v 300000; exec " MOTIFSIG_EXE " -t 4 " +
                               inputs + dir.path("four.txt") + " >/dev/null";
   ASSERT_EQ(std::system(("/bin/sh -c '" + limited + "'").c_str()), 0);

@@ -29,7 +29,10 @@ struct TestRecords {
     dataset.seqs = lengths.empty() ? nullptr : new SeqRecord *[lengths.size()];
     for (size_t i = 0; i < lengths.size(); ++i) dataset.seqs[i] = new SeqRecord{lengths[i]};
   }
-  ~TestRecords() { freestuff(); release_records(dataset, models); }
+  ~TestRecords() {
+    freestuff();
+    release_records(dataset, models);
+  }
   TestRecords(const TestRecords &) = delete;
   TestRecords &operator=(const TestRecords &) = delete;
 

@@ -21,7 +21,7 @@ class TempDir {
   std::string dir_;
 };
 
-std::string read_file(const std::string &path);  // its whole content; empty if unreadable
+std::string read_file(const std::string &path);   // its whole content; empty if unreadable
 std::string gzip_bytes(const std::string &text);  // `text` compressed in the gzip format
 
 struct RunResult {
