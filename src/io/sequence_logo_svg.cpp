@@ -19,7 +19,6 @@ namespace {
 // position numbers and the band of p-value bars under it.
 constexpr double kLeft = 54, kRight = 10, kTop = 10, kLogo = 140;
 constexpr double kNumbers = 18, kBars = 44, kBottom = 6;
-constexpr double kLn2 = 0.6931471805599453;
 
 void appendf(std::string &out, const char *format, ...) __attribute__((format(printf, 2, 3)));
 void appendf(std::string &out, const char *format, ...) {
@@ -151,7 +150,7 @@ std::string letter_colour(const Dataset &dataset, int j) {
 }
 
 double logo_max_bits(const std::vector<Model> &models, const Dataset &dataset) {
-  double top = std::log(static_cast<double>(std::max(dataset.alength, 2))) / kLn2;
+  double top = std::log(static_cast<double>(std::max(dataset.alength, 2))) / LN_2;
   for (const Model &model : models)
     for (int i = 0; i < model.w; ++i)
       if (std::isfinite(model.col_rel_entropy[i])) top = std::max(top, model.col_rel_entropy[i]);
