@@ -10,9 +10,9 @@
 
 #include "io/logo_glyphs.h"
 #include "io/markup.h"
-#include "stats/log_constants.h"
 #include "io/number_format.h"
 #include "io/reports.h"
+#include "stats/log_constants.h"
 
 namespace {
 
