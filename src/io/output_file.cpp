@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 #include "io/diagnostics.h"
 #include "records/run_stop.h"
@@ -92,9 +93,10 @@ struct PreparedFile {
 };
 
 // Writes `text` to a new temporary file beside the file `path` reaches. It stays tracked, so a
-// failure from here on removes it.
-PreparedFile prepare(const char *path, const std::string &text) {
-  PreparedFile file{path, "", ""};
+// failure from here on removes it; the clean-up holds a pointer to `file.temp`, so `file` must
+// not move until it is settled.
+void prepare(PreparedFile &file, const std::string &text) {
+  const char *path = file.path;
   if (!follow_links(path, file.target))
     file_error(path, 0, "cannot write the output: %s", std::strerror(errno));
   struct stat info;
@@ -130,7 +132,6 @@ PreparedFile prepare(const char *path, const std::string &text) {
   if (ok && fsync(fd) != 0 && errno != EINVAL && errno != EROFS) ok = false, saved = errno;
   if (close(fd) != 0 && ok) ok = false, saved = errno;
   if (!ok) file_error(path, 0, "cannot write the output: %s", std::strerror(saved));
-  return file;
 }
 
 // Renames a prepared file into place and stops tracking it.
@@ -146,7 +147,7 @@ void settle(const PreparedFile &file) {
 }  // namespace
 
 void write_files_atomically(const std::vector<OutputFile> &files) {
-  std::vector<PreparedFile> prepared;
+  std::vector<std::unique_ptr<PreparedFile>> prepared;  // each stays where it was made
   std::vector<const OutputFile *> direct;
   for (const OutputFile &file : files) {
     struct stat info;
@@ -155,10 +156,11 @@ void write_files_atomically(const std::vector<OutputFile> &files) {
         file_error(file.path.c_str(), 0, "cannot write the output: it is a directory");
       direct.push_back(&file);
     } else {
-      prepared.push_back(prepare(file.path.c_str(), file.text));
+      prepared.push_back(std::make_unique<PreparedFile>(PreparedFile{file.path.c_str(), "", ""}));
+      prepare(*prepared.back(), file.text);
     }
   }
-  for (const PreparedFile &file : prepared) settle(file);
+  for (const auto &file : prepared) settle(*file);
   // A pipe or a terminal cannot be taken back, so it is written once everything else is done.
   for (const OutputFile *file : direct) write_directly(file->path.c_str(), file->text);
 }
