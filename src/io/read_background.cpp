@@ -22,29 +22,28 @@ void read_background(const char *path, Dataset &dataset) {
     if (!next_token(rest, number))
       file_error(path, at, "expected a letter and its frequency, as \"A 0.25\"");
     if (next_token(rest, extra))
-      file_error(path, at, "expected one letter and one frequency, found more: '%.*s'",
-                 static_cast<int>(extra.size()), extra.data());
+      file_error(path, at, "expected one letter and one frequency, found more: '%s'",
+                 printable(extra).c_str());
     const size_t k = letter.size() == 1 ? alphabet.find(letter[0]) : std::string_view::npos;
     if (k == std::string_view::npos)
-      file_error(path, at, "'%.*s' is not a letter of the alphabet %.*s",
-                 static_cast<int>(letter.size()), letter.data(), static_cast<int>(alength),
-                 alphabet.data());
+      file_error(path, at, "'%s' is not a letter of the alphabet %s", printable(letter).c_str(),
+                 printable(alphabet).c_str());
     if (given_on[k] != 0)
       file_error(path, at, "letter '%c' is given twice (first on line %ld)", letter[0],
                  given_on[k]);
     double value;
     if (!parse_double(number, value) || !std::isfinite(value))
-      file_error(path, at, "the frequency of '%c', '%.*s', is not a number", letter[0],
-                 static_cast<int>(number.size()), number.data());
+      file_error(path, at, "the frequency of '%c', '%s', is not a number", letter[0],
+                 printable(number).c_str());
     if (value < 0)
-      file_error(path, at, "the frequency of '%c', '%.*s', is negative", letter[0],
-                 static_cast<int>(number.size()), number.data());
+      file_error(path, at, "the frequency of '%c', '%s', is negative", letter[0],
+                 printable(number).c_str());
     frequency[k] = value;
     given_on[k] = at;
   }
   for (int32_t k = 0; k < alength; ++k)
     if (given_on[k] == 0)
-      file_error(path, 0, "no frequency for letter '%c' of the alphabet %.*s", alphabet[k],
-                 static_cast<int>(alength), alphabet.data());
+      file_error(path, 0, "no frequency for letter '%s' of the alphabet %s",
+                 printable(alphabet.substr(k, 1)).c_str(), printable(alphabet).c_str());
   for (int32_t k = 0; k < alength; ++k) dataset.background[k] = frequency[k];
 }
