@@ -28,7 +28,6 @@
 namespace {
 
 constexpr int kPad = 3;                // entries past a row's end that a pass may touch
-constexpr int kGroupRows = 8;          // destination rows that share a pass
 constexpr int kMinRowsPerThread = 96;  // fewer rows are not worth another thread
 
 template <typename T>
@@ -38,49 +37,33 @@ T *alloc_or_stop(size_t count) {
   return static_cast<T *>(p);
 }
 
-template <int R>
-void group_pass_n(const double *src, int len, double *const *dst, const double *logp) {
-  double *d[R];
-  double lp[R];
-  for (int r = 0; r < R; ++r) {
-    d[r] = dst[r];
-    lp[r] = logp[r];
+// The portable pass: the scalar log_sum on every cell, skipping far terms.
+struct Portable {
+  template <int R>
+  static void pass(const double *src, int len, double *const *dst, const double *logp) {
+    double *d[R];
+    double lp[R];
+    for (int r = 0; r < R; ++r) {
+      d[r] = dst[r];
+      lp[r] = logp[r];
+    }
+    for (int i = 0; i < len; ++i) {
+      const double s = src[i];
+      if (s > LOG_ZERO)
+        for (int r = 0; r < R; ++r) {
+          const double term = s + lp[r];
+          if (!(d[r][i] - term > kLlrFarGap)) d[r][i] = log_sum(d[r][i], term);
+        }
+    }
   }
-  for (int i = 0; i < len; ++i) {
-    const double s = src[i];
-    if (s > LOG_ZERO)
-      for (int r = 0; r < R; ++r) d[r][i] = log_sum(d[r][i], s + lp[r]);
-  }
-}
+};
+
+constexpr auto kPortablePasses =
+    llr_pass_table<Portable>(std::make_index_sequence<kLlrGroupRows>());
 
 void group_pass_portable(int rows, const double *src, int len, double *const *dst,
                          const double *logp) {
-  switch (rows) {
-    case 1:
-      group_pass_n<1>(src, len, dst, logp);
-      break;
-    case 2:
-      group_pass_n<2>(src, len, dst, logp);
-      break;
-    case 3:
-      group_pass_n<3>(src, len, dst, logp);
-      break;
-    case 4:
-      group_pass_n<4>(src, len, dst, logp);
-      break;
-    case 5:
-      group_pass_n<5>(src, len, dst, logp);
-      break;
-    case 6:
-      group_pass_n<6>(src, len, dst, logp);
-      break;
-    case 7:
-      group_pass_n<7>(src, len, dst, logp);
-      break;
-    default:
-      group_pass_n<8>(src, len, dst, logp);
-      break;
-  }
+  kPortablePasses[rows - 1](src, len, dst, logp);
 }
 
 bool cpu_has_avx2() {
@@ -135,14 +118,14 @@ struct Programme {
     nhi = high;
   }
 
-  // Adds letter a to rows n0, n0 - 1, .., n0 - rows + 1 (rows <= kGroupRows), whose cells are
+  // Adds letter a to rows n0, n0 - 1, .., n0 - rows + 1 (rows <= kLlrGroupRows), whose cells are
   // at out[r] (laid out like row n0 - r and holding its previous values). Reads the rows
   // below n0 from `table`, which must hold the previous letter's values.
   void add_letter(int a, int n0, int rows, double *const *out) const {
     const int *s = score + static_cast<size_t>(a) * (N + 1);
     // lp[j] = logp[a][N - j]: the terms of the group's rows, k descending, lie side by side.
     const double *lp = reversed_logp + static_cast<size_t>(a) * (N + 1);
-    double *dst[kGroupRows];
+    double *dst[kLlrGroupRows];
     // Row m is read by the group's rows n > m with k = n - m; m descending is k ascending.
     for (int m = n0 - 1; m >= 0; --m) {
       const int first = cur_lo[m];
@@ -186,7 +169,7 @@ int thread_count(const LlrFastOptions &options, int N, int alength) {
 void middle_letters(Programme &dp, double *other, int threads, LlrProgress *progress) {
   if (dp.alength < 3) return;
   const int N = dp.N;
-  const int groups = (N + kGroupRows - 1) / kGroupRows;  // rows N .. 1, from the top
+  const int groups = (N + kLlrGroupRows - 1) / kLlrGroupRows;  // rows N .. 1, from the top
   double *const table[2] = {dp.table, other};
   int *const lo[2] = {dp.cur_lo, dp.new_lo}, *const hi[2] = {dp.cur_hi, dp.new_hi};
   std::memcpy(other + dp.start[0], dp.table + dp.start[0], dp.row_size(0) * sizeof(double));
@@ -205,9 +188,9 @@ void middle_letters(Programme &dp, double *other, int threads, LlrProgress *prog
       for (;;) {
         const int g = taken[a].fetch_add(1, std::memory_order_relaxed);
         if (g >= groups) break;
-        const int n0 = N - g * kGroupRows;
-        const int rows = std::min(kGroupRows, n0);
-        double *out[kGroupRows];
+        const int n0 = N - g * kLlrGroupRows;
+        const int rows = std::min(kLlrGroupRows, n0);
+        double *out[kLlrGroupRows];
         long work = 0;
         for (int r = 0; r < rows; ++r) {
           const int n = n0 - r;

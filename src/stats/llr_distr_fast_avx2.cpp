@@ -20,8 +20,11 @@ namespace {
 // 16-byte load: gathers are slow on this hardware, and a table of precomputed differences
 // (the same bits) doubles what the cache must hold and ran slower.
 LLR_AVX2 inline __m256d lookup4(const double *table, __m256d x) {
-  alignas(16) unsigned i[4];  // 0 <= x <= 200000; unsigned needs no sign extension
-  _mm_store_si128(reinterpret_cast<__m128i *>(i), _mm256_cvttpd_epi32(x));
+  const __m128i idx = _mm256_cvttpd_epi32(x);  // 0 <= x <= 200000
+  const unsigned long long i01 = static_cast<unsigned long long>(_mm_cvtsi128_si64(idx));
+  const unsigned long long i23 = static_cast<unsigned long long>(_mm_extract_epi64(idx, 1));
+  const unsigned i[4] = {static_cast<unsigned>(i01), static_cast<unsigned>(i01 >> 32),
+                         static_cast<unsigned>(i23), static_cast<unsigned>(i23 >> 32)};
   // x - i, with i = x truncated to an integer, which vroundpd gives exactly.
   const __m256d frac = _mm256_sub_pd(x, _mm256_round_pd(x, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
   const __m128d p0 = _mm_loadu_pd(table + i[0]);
@@ -40,73 +43,65 @@ LLR_AVX2 inline __m256d lookup4(const double *table, __m256d x) {
 // scalar code's bits:
 // - a source cell that the scalar code skips (at or below LOG_ZERO, or past `len`) becomes -inf,
 //   whose term loses to any cell value and leaves it unchanged;
-// - maxpd and minpd pick hi and lo exactly as the comparison a > b does;
-// - the test lo <= LOG_ZERO can be left out: then either hi - lo > 64 as well, or hi - lo is
+// - maxpd picks hi exactly as the comparison a > b does, and hi - lo is |a - b| exactly;
+// - a gap past kLlrFarGap (an infinite one too) is clamped to it, where log_sum gives
+//   hi + log_lookup(1) = hi, as it does for every gap from there to infinity;
+// - the test lo <= LOG_ZERO can be left out: then either the gap is far as well, or it is
 //   below the spacing of doubles near -1e100, so hi = lo and adding log 2 leaves it unchanged.
-template <int R>
-LLR_AVX2 void group_pass(const double *src, int len, double *const *dst, const double *logp) {
-  double *d[R];
-  for (int r = 0; r < R; ++r) d[r] = dst[r];
-  const __m256i lanes = _mm256_set_epi64x(3, 2, 1, 0);
-  const __m256d minus_inf = _mm256_set1_pd(-HUGE_VAL);
-  for (int i = 0; i < len; i += 4) {
-    __m256d s = _mm256_loadu_pd(src + i);
-    __m256d skip = _mm256_cmp_pd(s, _mm256_set1_pd(LOG_ZERO), _CMP_NGT_UQ);
-    if (len - i < 4)
-      skip = _mm256_or_pd(
-          skip, _mm256_castsi256_pd(_mm256_cmpgt_epi64(lanes, _mm256_set1_epi64x(len - i - 1))));
-    s = _mm256_blendv_pd(s, minus_inf, skip);
-    __m256d hi[R], keep_hi[R], t[R];
+// When every term of a step is far below its cell, the step changes nothing and is skipped.
+struct Avx2 {
+  template <int R>
+  LLR_AVX2 static void pass(const double *src, int len, double *const *dst, const double *logp) {
+    double *d[R];
+    __m256d lp[R];
     for (int r = 0; r < R; ++r) {
-      const __m256d a = _mm256_loadu_pd(d[r] + i);
-      const __m256d b = _mm256_add_pd(s, _mm256_broadcast_sd(logp + r));
-      hi[r] = _mm256_max_pd(a, b);             // a > b ? a : b
-      const __m256d lo = _mm256_min_pd(b, a);  // b < a ? b : a
-      const __m256d gap = _mm256_sub_pd(hi[r], lo);
-      keep_hi[r] = _mm256_cmp_pd(gap, _mm256_set1_pd(64.0), _CMP_NLE_UQ);  // or not comparable
-      // (lo - hi) * -1000 is gap * 1000 exactly. Lanes that keep hi are clamped (minpd also
-      // turns NaN into 64000), so every index stays inside the tables.
-      t[r] = _mm256_min_pd(_mm256_mul_pd(gap, _mm256_set1_pd(1000.0)), _mm256_set1_pd(64000.0));
+      d[r] = dst[r];
+      lp[r] = _mm256_set1_pd(logp[r]);
     }
-    for (int r = 0; r < R; ++r) {
-      const __m256d e = lookup4(exp_table, t[r]);
-      t[r] = _mm256_mul_pd(_mm256_add_pd(_mm256_set1_pd(1.0), e), _mm256_set1_pd(100000.0));
-    }
-    for (int r = 0; r < R; ++r) {
-      const __m256d l = lookup4(log_table, t[r]);
-      _mm256_storeu_pd(d[r] + i, _mm256_blendv_pd(_mm256_add_pd(l, hi[r]), hi[r], keep_hi[r]));
+    const __m256i lanes = _mm256_set_epi64x(3, 2, 1, 0);
+    const __m256d minus_inf = _mm256_set1_pd(-HUGE_VAL);
+    const __m256d far = _mm256_set1_pd(kLlrFarGap);
+    for (int i = 0; i < len; i += 4) {
+      __m256d s = _mm256_loadu_pd(src + i);
+      __m256d skip = _mm256_cmp_pd(s, _mm256_set1_pd(LOG_ZERO), _CMP_NGT_UQ);
+      if (len - i < 4)
+        skip = _mm256_or_pd(
+            skip, _mm256_castsi256_pd(_mm256_cmpgt_epi64(lanes, _mm256_set1_epi64x(len - i - 1))));
+      s = _mm256_blendv_pd(s, minus_inf, skip);
+      __m256d a[R], b[R], diff[R], hi[R], t[R];
+      __m256d unchanged = _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
+#pragma GCC unroll 16
+      for (int r = 0; r < R; ++r) {
+        a[r] = _mm256_loadu_pd(d[r] + i);
+        b[r] = _mm256_add_pd(s, lp[r]);
+        diff[r] = _mm256_sub_pd(a[r], b[r]);
+        unchanged = _mm256_and_pd(unchanged, _mm256_cmp_pd(diff[r], far, _CMP_GT_OQ));
+      }
+      if (_mm256_movemask_pd(unchanged) == 0xF) continue;
+#pragma GCC unroll 16
+      for (int r = 0; r < R; ++r) {
+        hi[r] = _mm256_max_pd(a[r], b[r]);  // a > b ? a : b
+        // (lo - hi) * -1000 is the gap times 1000 exactly.
+        const __m256d gap = _mm256_andnot_pd(_mm256_set1_pd(-0.0), diff[r]);
+        t[r] = _mm256_min_pd(_mm256_mul_pd(gap, _mm256_set1_pd(1000.0)),
+                             _mm256_set1_pd(kLlrFarGap * 1000.0));
+      }
+#pragma GCC unroll 16
+      for (int r = 0; r < R; ++r) {
+        const __m256d e = lookup4(exp_table, t[r]);
+        t[r] = _mm256_mul_pd(_mm256_add_pd(_mm256_set1_pd(1.0), e), _mm256_set1_pd(100000.0));
+      }
+#pragma GCC unroll 16
+      for (int r = 0; r < R; ++r)
+        _mm256_storeu_pd(d[r] + i, _mm256_add_pd(lookup4(log_table, t[r]), hi[r]));
     }
   }
-}
+};
 
-LLR_AVX2 void group_pass_avx2(int rows, const double *src, int len, double *const *dst,
-                              const double *logp) {
-  switch (rows) {
-    case 1:
-      group_pass<1>(src, len, dst, logp);
-      break;
-    case 2:
-      group_pass<2>(src, len, dst, logp);
-      break;
-    case 3:
-      group_pass<3>(src, len, dst, logp);
-      break;
-    case 4:
-      group_pass<4>(src, len, dst, logp);
-      break;
-    case 5:
-      group_pass<5>(src, len, dst, logp);
-      break;
-    case 6:
-      group_pass<6>(src, len, dst, logp);
-      break;
-    case 7:
-      group_pass<7>(src, len, dst, logp);
-      break;
-    default:
-      group_pass<8>(src, len, dst, logp);
-      break;
-  }
+constexpr auto kPasses = llr_pass_table<Avx2>(std::make_index_sequence<kLlrGroupRows>());
+
+void group_pass_avx2(int rows, const double *src, int len, double *const *dst, const double *logp) {
+  kPasses[rows - 1](src, len, dst, logp);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "stats/llr_distr_fast_pass.h"
 #include "stats/log_tables.h"
 #include "stats/score_distr.h"
 
@@ -44,6 +45,11 @@ TEST(LogSum, Cases) {
     for (double b : {-0.3, -1.7, -9.9, -25.0})
       worst = std::fmax(worst, std::fabs(log_sum(a, b) - std::log(std::exp(a) + std::exp(b))));
   EXPECT_LT(worst, 1e-7) << "within 1e-7 of the exact sum everywhere";
+  // The fast kernel skips terms from kLlrFarGap below their cell on: log_sum leaves the cell's
+  // bits as they are from there on, through every table step and between steps.
+  for (double gap = kLlrFarGap; gap <= 64.0; gap += 0.0005)
+    for (double hi : {0.0, -3.75, -812.5, 7.0})
+      ASSERT_EQ(log_sum(hi, hi - gap), hi) << "gap " << gap << " below " << hi;
 }
 
 void expect_near_all(double *got, const std::vector<double> &expected) {
