@@ -29,6 +29,11 @@ namespace {
 
 constexpr int kPad = 3;                // entries past a row's end that a pass may touch
 constexpr int kMinRowsPerThread = 96;  // fewer rows are not worth another thread
+// Rows that add a letter together. The source rows of letter 1 hold one cell each, so the
+// passes over them are short and each row is a chain of dependent updates: many slices
+// interleaved keep more chains in flight.
+constexpr int kBundleRows = 4 * kLlrGroupRows;
+int bundle_rows(int a) { return a == 1 ? kBundleRows : kLlrGroupRows; }
 
 template <typename T>
 T *alloc_or_stop(size_t count) {
@@ -118,22 +123,27 @@ struct Programme {
     nhi = high;
   }
 
-  // Adds letter a to rows n0, n0 - 1, .., n0 - rows + 1 (rows <= kLlrGroupRows), whose cells are
+  // Adds letter a to rows n0, n0 - 1, .., n0 - rows + 1 (rows <= kBundleRows), whose cells are
   // at out[r] (laid out like row n0 - r and holding its previous values). Reads the rows
-  // below n0 from `table`, which must hold the previous letter's values.
+  // below n0 from `table`, which must hold the previous letter's values. Each source row is
+  // passed over once per slice of kLlrGroupRows rows; the slices' passes are interleaved.
   void add_letter(int a, int n0, int rows, double *const *out) const {
     const int *s = score + static_cast<size_t>(a) * (N + 1);
-    // lp[j] = logp[a][N - j]: the terms of the group's rows, k descending, lie side by side.
+    // lp[j] = logp[a][N - j]: the terms of a slice's rows, k descending, lie side by side.
     const double *lp = reversed_logp + static_cast<size_t>(a) * (N + 1);
     double *dst[kLlrGroupRows];
-    // Row m is read by the group's rows n > m with k = n - m; m descending is k ascending.
+    // Row m is read by the rows n > m with k = n - m; m descending is k ascending.
     for (int m = n0 - 1; m >= 0; --m) {
       const int first = cur_lo[m];
       const int len = top(m) - first + 1;
-      const int active = std::min(rows, n0 - m);
-      const int k0 = n0 - m;  // k of the group's first row; the next rows have k0 - 1, ..
-      for (int r = 0; r < active; ++r) dst[r] = out[r] + (first + s[k0 - r] - lo[n0 - r]);
-      pass(active, cell(m, first), len, dst, lp + (N - k0));
+      for (int r0 = 0; r0 < rows && n0 - r0 > m; r0 += kLlrGroupRows) {
+        const int top_row = n0 - r0;
+        const int active = std::min(std::min(rows - r0, kLlrGroupRows), top_row - m);
+        const int k0 = top_row - m;  // k of the slice's first row; the next rows have k0 - 1, ..
+        for (int r = 0; r < active; ++r)
+          dst[r] = out[r0 + r] + (first + s[k0 - r] - lo[top_row - r]);
+        pass(active, cell(m, first), len, dst, lp + (N - k0));
+      }
     }
   }
 };
@@ -169,13 +179,12 @@ int thread_count(const LlrFastOptions &options, int N, int alength) {
 void middle_letters(Programme &dp, double *other, int threads, LlrProgress *progress) {
   if (dp.alength < 3) return;
   const int N = dp.N;
-  const int groups = (N + kLlrGroupRows - 1) / kLlrGroupRows;  // rows N .. 1, from the top
   double *const table[2] = {dp.table, other};
   int *const lo[2] = {dp.cur_lo, dp.new_lo}, *const hi[2] = {dp.cur_hi, dp.new_hi};
   std::memcpy(other + dp.start[0], dp.table + dp.start[0], dp.row_size(0) * sizeof(double));
   lo[1][0] = lo[0][0];  // row 0 never changes
   hi[1][0] = hi[0][0];
-  // Per letter: groups handed out, groups finished.
+  // Per letter: bundles of rows handed out, bundles finished.
   std::vector<std::atomic<int>> taken(dp.alength), done(dp.alength);
   auto worker = [&] {
     for (int a = 1; a <= dp.alength - 2; ++a) {
@@ -185,12 +194,14 @@ void middle_letters(Programme &dp, double *other, int threads, LlrProgress *prog
       v.cur_hi = hi[(a - 1) & 1];
       double *const out_table = table[a & 1];
       int *const out_lo = lo[a & 1], *const out_hi = hi[a & 1];
+      const int unit = bundle_rows(a);
+      const int units = (N + unit - 1) / unit;  // rows N .. 1, from the top
       for (;;) {
         const int g = taken[a].fetch_add(1, std::memory_order_relaxed);
-        if (g >= groups) break;
-        const int n0 = N - g * kLlrGroupRows;
-        const int rows = std::min(kLlrGroupRows, n0);
-        double *out[kLlrGroupRows];
+        if (g >= units) break;
+        const int n0 = N - g * unit;
+        const int rows = std::min(unit, n0);
+        double *out[kBundleRows];
         long work = 0;
         for (int r = 0; r < rows; ++r) {
           const int n = n0 - r;
@@ -205,7 +216,7 @@ void middle_letters(Programme &dp, double *other, int threads, LlrProgress *prog
       }
       // Yielding rather than spinning lets a thread that shares its core with this one (on a
       // busy machine) finish its rows sooner.
-      while (done[a].load(std::memory_order_acquire) < groups) std::this_thread::yield();
+      while (done[a].load(std::memory_order_acquire) < units) std::this_thread::yield();
     }
   };
   run_on_threads(threads, worker);

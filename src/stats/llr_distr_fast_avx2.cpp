@@ -38,6 +38,20 @@ LLR_AVX2 inline __m256d lookup4(const double *table, __m256d x) {
   return _mm256_add_pd(_mm256_mul_pd(_mm256_sub_pd(next, value), frac), value);
 }
 
+// The first look-up's steps for a difference a - b of two terms: 1000 per nat of the gap
+// |a - b| (the same bits as (lo - hi) * -1000), clamped at kLlrFarGap, where log_sum gives
+// hi + log_lookup(1) = hi as it does for every gap beyond.
+LLR_AVX2 inline __m256d exp_steps(__m256d diff) {
+  const __m256d gap = _mm256_andnot_pd(_mm256_set1_pd(-0.0), diff);
+  return _mm256_min_pd(_mm256_mul_pd(gap, _mm256_set1_pd(1000.0)),
+                       _mm256_set1_pd(kLlrFarGap * 1000.0));
+}
+
+// The second look-up's steps: 1 + exp_lookup(lo - hi), 100000 per unit.
+LLR_AVX2 inline __m256d log_steps(__m256d e) {
+  return _mm256_mul_pd(_mm256_add_pd(_mm256_set1_pd(1.0), e), _mm256_set1_pd(100000.0));
+}
+
 // log_sum(acc, s + logp[r]) for the R rows, stage by stage, so that the R independent chains
 // sit side by side in the instruction stream and their latencies overlap. The results are the
 // scalar code's bits:
@@ -81,16 +95,10 @@ struct Avx2 {
 #pragma GCC unroll 16
       for (int r = 0; r < R; ++r) {
         hi[r] = _mm256_max_pd(a[r], b[r]);  // a > b ? a : b
-        // (lo - hi) * -1000 is the gap times 1000 exactly.
-        const __m256d gap = _mm256_andnot_pd(_mm256_set1_pd(-0.0), diff[r]);
-        t[r] = _mm256_min_pd(_mm256_mul_pd(gap, _mm256_set1_pd(1000.0)),
-                             _mm256_set1_pd(kLlrFarGap * 1000.0));
+        t[r] = exp_steps(diff[r]);
       }
 #pragma GCC unroll 16
-      for (int r = 0; r < R; ++r) {
-        const __m256d e = lookup4(exp_table, t[r]);
-        t[r] = _mm256_mul_pd(_mm256_add_pd(_mm256_set1_pd(1.0), e), _mm256_set1_pd(100000.0));
-      }
+      for (int r = 0; r < R; ++r) t[r] = log_steps(lookup4(exp_table, t[r]));
 #pragma GCC unroll 16
       for (int r = 0; r < R; ++r)
         _mm256_storeu_pd(d[r] + i, _mm256_add_pd(lookup4(log_table, t[r]), hi[r]));
@@ -100,8 +108,41 @@ struct Avx2 {
 
 constexpr auto kPasses = llr_pass_table<Avx2>(std::make_index_sequence<kLlrGroupRows>());
 
+// A source row of one cell (every row before the second letter is in): its term goes to one
+// cell of each destination row, so the lanes hold the rows rather than columns. Missing rows
+// get a -inf term on a spare cell.
+LLR_AVX2 void single_cell_pass(int rows, double s, double *const *dst, const double *logp) {
+  if (!(s > LOG_ZERO)) return;
+  constexpr int kChunks = (kLlrGroupRows + 3) / 4;
+  double spare[4 * kChunks];
+  alignas(32) double lp[4 * kChunks];
+  double *cell[4 * kChunks];
+  for (int r = 0; r < 4 * kChunks; ++r) {
+    cell[r] = r < rows ? dst[r] : &spare[r];
+    spare[r] = LOG_ZERO;
+    lp[r] = r < rows ? logp[r] : -HUGE_VAL;
+  }
+  const int chunks = (rows + 3) / 4;
+  for (int c = 0; c < chunks; ++c) {
+    double *const *d = cell + 4 * c;
+    const __m256d a = _mm256_set_pd(*d[3], *d[2], *d[1], *d[0]);
+    const __m256d b = _mm256_add_pd(_mm256_set1_pd(s), _mm256_load_pd(lp + 4 * c));
+    const __m256d hi = _mm256_max_pd(a, b);
+    const __m256d u = log_steps(lookup4(exp_table, exp_steps(_mm256_sub_pd(a, b))));
+    const __m256d sum = _mm256_add_pd(lookup4(log_table, u), hi);
+    const __m128d low = _mm256_castpd256_pd128(sum), high = _mm256_extractf128_pd(sum, 1);
+    _mm_storel_pd(d[0], low);
+    _mm_storeh_pd(d[1], low);
+    _mm_storel_pd(d[2], high);
+    _mm_storeh_pd(d[3], high);
+  }
+}
+
 void group_pass_avx2(int rows, const double *src, int len, double *const *dst, const double *logp) {
-  kPasses[rows - 1](src, len, dst, logp);
+  if (len == 1)
+    single_cell_pass(rows, src[0], dst, logp);
+  else
+    kPasses[rows - 1](src, len, dst, logp);
 }
 
 }  // namespace
