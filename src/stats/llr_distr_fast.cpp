@@ -8,7 +8,9 @@
 //   independent: several rows share each pass over a source row (which hides the latency of
 //   log_sum) and threads share the rows;
 // - each row is stored over the scores that it can actually reach, not over the loose bounds
-//   of the definition, which only sized its table.
+//   of the definition, which only sized its table;
+// - a term kLlrFarGap or more below its cell is skipped, as log_sum would return the cell's
+//   bits unchanged.
 #include "stats/llr_distr_fast.h"
 
 #include <algorithm>
