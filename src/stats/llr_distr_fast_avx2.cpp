@@ -111,31 +111,33 @@ constexpr auto kPasses = llr_pass_table<Avx2>(std::make_index_sequence<kLlrGroup
 // A source row of one cell (every row before the second letter is in): its term goes to one
 // cell of each destination row, so the lanes hold the rows rather than columns. Missing rows
 // get a -inf term on a spare cell.
+LLR_AVX2 inline void single_cell_chunk(double s, double *const *d, __m256d lp) {
+  const __m256d a = _mm256_set_pd(*d[3], *d[2], *d[1], *d[0]);
+  const __m256d b = _mm256_add_pd(_mm256_set1_pd(s), lp);
+  const __m256d hi = _mm256_max_pd(a, b);
+  const __m256d u = log_steps(lookup4(exp_table, exp_steps(_mm256_sub_pd(a, b))));
+  const __m256d sum = _mm256_add_pd(lookup4(log_table, u), hi);
+  const __m128d low = _mm256_castpd256_pd128(sum), high = _mm256_extractf128_pd(sum, 1);
+  _mm_storel_pd(d[0], low);
+  _mm_storeh_pd(d[1], low);
+  _mm_storel_pd(d[2], high);
+  _mm_storeh_pd(d[3], high);
+}
+
 LLR_AVX2 void single_cell_pass(int rows, double s, double *const *dst, const double *logp) {
   if (!(s > LOG_ZERO)) return;
-  constexpr int kChunks = (kLlrGroupRows + 3) / 4;
-  double spare[4 * kChunks];
-  alignas(32) double lp[4 * kChunks];
-  double *cell[4 * kChunks];
-  for (int r = 0; r < 4 * kChunks; ++r) {
-    cell[r] = r < rows ? dst[r] : &spare[r];
-    spare[r] = LOG_ZERO;
-    lp[r] = r < rows ? logp[r] : -HUGE_VAL;
+  int r = 0;
+  for (; r + 4 <= rows; r += 4) single_cell_chunk(s, dst + r, _mm256_loadu_pd(logp + r));
+  if (r == rows) return;
+  // The last rows, with -inf terms on a spare cell for the missing ones.
+  double spare[4] = {LOG_ZERO, LOG_ZERO, LOG_ZERO, LOG_ZERO};
+  alignas(32) double lp[4];
+  double *cell[4];
+  for (int j = 0; j < 4; ++j) {
+    cell[j] = r + j < rows ? dst[r + j] : &spare[j];
+    lp[j] = r + j < rows ? logp[r + j] : -HUGE_VAL;
   }
-  const int chunks = (rows + 3) / 4;
-  for (int c = 0; c < chunks; ++c) {
-    double *const *d = cell + 4 * c;
-    const __m256d a = _mm256_set_pd(*d[3], *d[2], *d[1], *d[0]);
-    const __m256d b = _mm256_add_pd(_mm256_set1_pd(s), _mm256_load_pd(lp + 4 * c));
-    const __m256d hi = _mm256_max_pd(a, b);
-    const __m256d u = log_steps(lookup4(exp_table, exp_steps(_mm256_sub_pd(a, b))));
-    const __m256d sum = _mm256_add_pd(lookup4(log_table, u), hi);
-    const __m128d low = _mm256_castpd256_pd128(sum), high = _mm256_extractf128_pd(sum, 1);
-    _mm_storel_pd(d[0], low);
-    _mm_storeh_pd(d[1], low);
-    _mm_storel_pd(d[2], high);
-    _mm_storeh_pd(d[3], high);
-  }
+  single_cell_chunk(s, cell, _mm256_load_pd(lp));
 }
 
 void group_pass_avx2(int rows, const double *src, int len, double *const *dst, const double *logp) {
