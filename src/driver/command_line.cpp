@@ -1,10 +1,16 @@
 #include "driver/command_line.h"
 
 #include <CLI/CLI.hpp>
+#include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "driver/output_paths.h"
+#include "io/diagnostics.h"
+#include "io/tokens.h"
 
 #ifndef MOTIFSIG_VERSION
 #define MOTIFSIG_VERSION "unknown"
@@ -20,13 +26,14 @@ const char kDescription[] =
     "OUTPUT.\n"
     "\n"
     "  SEQUENCES  one sequence per line; lines starting with '>' and empty lines are skipped\n"
+    "             (--fasta: FASTA records, each over any number of lines)\n"
     "  MOTIFS     motif file: an ALPHABET block with background frequencies, then one\n"
     "             'letter-probability matrix: ... w= W' line and W rows per motif\n"
     "  SITES      a header line, then one line per site whose first TAB-separated field\n"
     "             is the motif number (1 = first motif in MOTIFS)\n"
     "  OUTPUT     motif file to write (replaced only when the run succeeds)\n"
     "\n"
-    "Input files may be gzip-compressed. Options come before the file names.";
+    "Input files may be gzip-compressed. Options may come anywhere; '--' ends them.";
 
 const char kFooter[] =
     "Exit status: 0 success, 1 bad input, failed output or out of memory, 2 usage error.\n"
@@ -52,6 +59,19 @@ void usage_error(const std::string &message) {
                message.c_str());
 }
 
+// A check that says what it expected, as "--strands: expected 1 or 2, not '2.0'".
+CLI::Validator expecting(const char *expected, std::function<bool(const std::string &)> ok) {
+  return CLI::Validator(
+      [expected, ok](std::string &value) {
+        return ok(value) ? std::string()
+                         : "expected " + std::string(expected) + ", not '" + printable(value) + "'";
+      },
+      "");
+}
+
+const CLI::Validator kFileName =
+    expecting("a file name", [](const std::string &value) { return !value.empty(); });
+
 }  // namespace
 
 int parse_command_line(int argc, char **argv, RunOptions &options) {
@@ -60,40 +80,53 @@ int parse_command_line(int argc, char **argv, RunOptions &options) {
   auto formatter = std::make_shared<HelpFormatter>();
   formatter->column_width(24);
   app.formatter(formatter);
-  // Parsing stops at the first file name: the rest are file names, and arguments after the
-  // fourth are ignored whatever they look like.
-  app.prefix_command();
+  // Options may follow the file names; an unknown one is reported below.
+  app.allow_extras();
+  std::vector<std::string> files;
+  app.add_option("files", files)->group("");
   app.set_help_flag("-h,--help", "show this help and exit");
   bool version = false;
   app.add_flag("--version", version, "show the version and exit");
+  app.add_flag("-q,--quiet", options.quiet, "no progress lines on standard output");
+  app.add_flag("--fasta", options.fasta, "SEQUENCES is FASTA: a record's lines make one sequence");
 
   app.add_option("--tsv", options.tsv_path, "also write a table with one row per motif")
+      ->check(kFileName)
       ->type_name("FILE");
   app.add_option("--json", options.json_path, "also write the whole result as a JSON document")
+      ->check(kFileName)
       ->type_name("FILE");
   app.add_option("--html", options.html_path,
                  "also write an HTML report with a sequence logo per motif")
+      ->check(kFileName)
       ->type_name("FILE");
 
   app.add_option("--strands", options.strands,
                  "strands searched: 2 counts every site position twice")
-      ->check(CLI::IsMember({1, 2}).description(""))
+      ->check(expecting("1 or 2", [](const std::string &v) { return v == "1" || v == "2"; }))
       ->default_val(1)
       ->type_name("1|2");
   app.add_flag("--palindromic", options.palindromic,
-               "motifs are their own reverse complement: count positions once");
+               "with --strands 2: motifs are their own reverse complement");
   std::string sites_model = "per-sequence";
   app.add_option("--sites", sites_model, "per-sequence (at most one site per sequence) or anywhere")
-      ->check(CLI::IsMember({"per-sequence", "anywhere"}).description(""))
+      ->check(
+          expecting("per-sequence or anywhere",
+                    [](const std::string &v) { return v == "per-sequence" || v == "anywhere"; }))
       ->default_val("per-sequence")
       ->type_name("MODEL");
   app.add_option("--background", options.background_path,
                  "'LETTER FREQUENCY' lines replacing the motif file's background")
+      ->check(kFileName)
       ->type_name("FILE");
 
   app.add_option("-t,--threads", options.threads,
                  "threads (default: OMP_NUM_THREADS if set, else every core)")
-      ->check(CLI::Range(1, 4096).description(""))
+      ->check(expecting("a whole number from 1 to 4096",
+                        [](const std::string &v) {
+                          int32_t n;
+                          return parse_int(v, n) && n >= 1 && n <= 4096;
+                        }))
       ->type_name("N");
 
   try {
@@ -102,26 +135,46 @@ int parse_command_line(int argc, char **argv, RunOptions &options) {
     std::fputs(app.help().c_str(), stdout);
     return 0;
   } catch (const CLI::ParseError &e) {
-    usage_error(e.what());
+    usage_error(printable(e.what()));
     return 2;
   }
   if (version) {
     std::printf("motifsig %s\n", MOTIFSIG_VERSION);
     return 0;
   }
-  std::vector<std::string> files = app.remaining();
-  if (!files.empty() && files[0].size() > 1 && files[0][0] == '-') {
-    usage_error("unknown option " + files[0]);
-    return 2;
-  }
+  for (const std::string &unknown : app.remaining())
+    if (unknown != "--") {  // the parser keeps the end of the options among the rest
+      usage_error("unknown option " + printable(unknown));
+      return 2;
+    }
   if (files.size() < 4) {
     usage_error("expected 4 file names, got " + std::to_string(files.size()));
     return 2;
   }
+  if (options.palindromic && options.strands != 2) {
+    usage_error(
+        "--palindromic needs --strands 2: a site and its reverse complement count once "
+        "only when both strands are searched");
+    return 2;
+  }
+  const char *const kRoles[] = {"SEQUENCES", "MOTIFS", "SITES", "OUTPUT"};
+  for (int i = 0; i < 4; ++i)
+    if (files[i].empty()) {
+      usage_error(std::string(kRoles[i]) + ": expected a file name, not ''");
+      return 2;
+    }
   options.sequences = files[0];
   options.motifs = files[1];
   options.sites = files[2];
   options.output = files[3];
+  const std::string clash = output_path_clash(options);
+  if (!clash.empty()) {
+    usage_error(clash);
+    return 2;
+  }
+  // The program has always ignored them; a word says so, since they are usually a mistake.
+  for (size_t i = 4; i < files.size(); ++i)
+    file_warning(files[i].c_str(), 0, "ignored: only four file names are read");
   options.site_model = sites_model == "anywhere" ? Pooled : PerSequenceB;
   options.command_line = join_arguments(argc, argv);
   return -1;

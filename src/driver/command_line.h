@@ -1,5 +1,5 @@
-// The command line: options first, then the four file names; anything after the fourth name
-// is ignored.
+// The command line: options anywhere, up to a "--", and four file names; further names are
+// ignored with a warning.
 #pragma once
 
 #include "driver/options.h"

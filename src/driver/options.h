@@ -11,6 +11,7 @@ struct RunOptions {
   std::string motifs;     // motif file
   std::string sites;      // site file
   std::string output;     // motif file to write
+  bool fasta = false;     // the sequence file is FASTA: a record's lines make one sequence
 
   // Reports; an empty path means the report is not written.
   std::string tsv_path;
@@ -23,7 +24,8 @@ struct RunOptions {
   MOTYPE site_model = PerSequenceB;  // Pooled: sites anywhere, several per sequence
   std::string background_path;       // letter frequencies replacing the motif file's
 
-  int threads = 0;  // 0: OMP_NUM_THREADS when set, otherwise every core
+  int threads = 0;     // 0: OMP_NUM_THREADS when set, otherwise every core
+  bool quiet = false;  // no progress lines
 
   std::string command_line;  // the arguments as given, for the reports
 };

@@ -9,10 +9,13 @@ namespace {
 void print_message(const char *kind, const char *path, long line, const char *format,
                    va_list args) {
   std::fflush(stdout);
+  // A path may hold any byte but NUL; a line feed or an escape sequence in it must not split
+  // the message or reach the terminal.
+  const std::string shown = printable(path);
   if (line > 0)
-    std::fprintf(stderr, "motifsig: %s%s:%ld: ", kind, path, line);
+    std::fprintf(stderr, "motifsig: %s%s:%ld: ", kind, shown.c_str(), line);
   else
-    std::fprintf(stderr, "motifsig: %s%s: ", kind, path);
+    std::fprintf(stderr, "motifsig: %s%s: ", kind, shown.c_str());
   std::vfprintf(stderr, format, args);
   std::fputc('\n', stderr);
 }

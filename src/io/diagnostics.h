@@ -1,6 +1,7 @@
 // Messages about input and output files, one line each on standard error. An error,
 // "motifsig: FILE:LINE: what is wrong" (no LINE when the fault is not on a line), stops the run
 // with exit status 1; a warning, "motifsig: warning: FILE:LINE: ...", lets it go on unchanged.
+// FILE is shown with its control bytes escaped, as printable() shows a token.
 #pragma once
 
 #include <string>

@@ -208,6 +208,7 @@ bool LineReader::next_length(int64_t &length, std::string_view &head, int64_t ma
   if (!mark_checked_) skip_byte_order_mark();
   length = 0;
   head = std::string_view();
+  last_byte_ = 0;
   bool any = false;  // a line exists once it has a byte or a line feed
   for (;;) {
     if (begin_ == end_ && !refill()) {
@@ -231,6 +232,7 @@ bool LineReader::next_length(int64_t &length, std::string_view &head, int64_t ma
     }
     any = true;
     length += static_cast<int64_t>(taken);
+    if (taken > 0) last_byte_ = buffer_[begin_ + taken - 1];
     if (found != nullptr) {
       begin_ += taken + 1;
       ++line_number_;

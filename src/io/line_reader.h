@@ -32,6 +32,8 @@ class LineReader {
   // line passes `max_length` bytes it is returned at once, with `length` above the limit; the
   // caller must stop there.
   bool next_length(int64_t &length, std::string_view &head, int64_t max_length);
+  // The last byte of the line next_length() returned; 0 when it was empty.
+  char last_byte() const { return last_byte_; }
 
   // Number of the line last returned, counted from 1.
   long line_number() const { return line_number_; }
@@ -63,5 +65,6 @@ class LineReader {
   bool at_eof_ = false;
   bool mark_checked_ = false;
   std::string head_copy_;  // the start of a line longer than the buffer held
+  char last_byte_ = 0;
   long line_number_ = 0;
 };

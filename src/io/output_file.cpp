@@ -6,12 +6,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
 #include "io/diagnostics.h"
+#include "io/file_identity.h"
 #include "records/run_stop.h"
 
 namespace {
@@ -43,29 +44,6 @@ void write_directly(const char *path, const std::string &text) {
   if (close(fd) != 0) file_error(path, 0, "cannot write the output: %s", std::strerror(errno));
 }
 
-// The file that writing to `path` reaches: symbolic links are followed, as a shell redirection
-// follows them, even to a name that does not exist yet. False with errno ELOOP when the links
-// go round.
-bool follow_links(const char *path, std::string &target) {
-  constexpr int kMaxHops = 40;  // the kernel's own limit
-  target = path;
-  for (int hops = 0;; ++hops) {
-    struct stat info;
-    if (lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return true;
-    if (hops == kMaxHops) {
-      errno = ELOOP;
-      return false;
-    }
-    std::string link(static_cast<size_t>(info.st_size) + PATH_MAX, '\0');
-    ssize_t size = readlink(target.c_str(), link.data(), link.size());
-    if (size <= 0) return true;  // creating the file reports what is wrong
-    link.resize(static_cast<size_t>(size));
-    const size_t slash = target.rfind('/');
-    if (link[0] != '/' && slash != std::string::npos) link.insert(0, target, 0, slash + 1);
-    target = std::move(link);
-  }
-}
-
 // Replaces the last six characters of `name` with a fresh random suffix. Called only between
 // begin_temp_change and end_temp_change, so by one thread at a time.
 void randomise_suffix(std::string &name) {
@@ -81,43 +59,79 @@ void randomise_suffix(std::string &name) {
   for (size_t i = name.size() - 6; i < name.size(); ++i, x /= 62) name[i] = kLetters[x % 62];
 }
 
-}  // namespace
-
-namespace {
-
-// A regular file whose text is complete in a temporary file beside it.
+// A regular file whose text is complete in a temporary file beside it, until it is settled.
+// The clean-up holds pointers to `temp` and uses `dir_fd`, so it must not move.
 struct PreparedFile {
-  const char *path;    // as given, for messages
-  std::string target;  // the file the path reaches
-  std::string temp;
+  const char *path;        // as given, for messages
+  int dir_fd = -1;         // the directory of the file the path reaches
+  std::string name;        // the file's name in it
+  std::string temp;        // the temporary file's name in it: short, so it always fits
+  bool replacing = false;  // a file of that name is there
+  bool exchanged = false;  // moved in by exchanging names: `temp` now names the earlier file
+
+  explicit PreparedFile(const char *given) : path(given) {}
+  ~PreparedFile() {
+    if (dir_fd >= 0) close(dir_fd);
+  }
+  PreparedFile(const PreparedFile &) = delete;
+  PreparedFile &operator=(const PreparedFile &) = delete;
 };
 
-// Writes `text` to a new temporary file beside the file `path` reaches. It stays tracked, so a
-// failure from here on removes it; the clean-up holds a pointer to `file.temp`, so `file` must
-// not move until it is settled.
+// Why the file `name` cannot be replaced, as far as can be told before trying; nullptr when
+// nothing is known against it. The checks spare a run that would fail half-way through its
+// renames.
+const char *why_not_replaceable(int dir_fd, const char *name) {
+  struct statx file;
+  if (statx(dir_fd, name, AT_SYMLINK_NOFOLLOW, STATX_UID, &file) != 0) return nullptr;
+  if (file.stx_attributes & STATX_ATTR_IMMUTABLE) return "the file is marked immutable";
+  if (file.stx_attributes & STATX_ATTR_APPEND) return "the file is marked append-only";
+  struct stat directory;
+  const uid_t me = geteuid();
+  if (me != 0 && fstat(dir_fd, &directory) == 0 && (directory.st_mode & S_ISVTX) &&
+      directory.st_uid != me && file.stx_uid != me)
+    return "it belongs to another user, in a directory where only a file's owner may replace it";
+  return nullptr;
+}
+
+// Writes `text` to a new temporary file in the directory of the file `file.path` reaches. It
+// stays tracked, so a failure from here on removes it.
 void prepare(PreparedFile &file, const std::string &text) {
   const char *path = file.path;
-  if (!follow_links(path, file.target))
+  std::string target, directory;
+  if (!follow_links(path, target))
     file_error(path, 0, "cannot write the output: %s", std::strerror(errno));
+  split_path(target, directory, file.name);
+  if (file.name.empty()) file_error(path, 0, "cannot create the output file: it is a directory");
+  // The directory is held open and names in it are short, so any path and name the file
+  // system takes can be written.
+  file.dir_fd = open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (file.dir_fd < 0)
+    file_error(path, 0, "cannot create the output file: %s", std::strerror(errno));
   struct stat info;
-  const bool replacing = stat(file.target.c_str(), &info) == 0;
+  file.replacing = fstatat(file.dir_fd, file.name.c_str(), &info, 0) == 0;
+  if (file.replacing) {
+    const char *why = why_not_replaceable(file.dir_fd, file.name.c_str());
+    if (why != nullptr) file_error(path, 0, "cannot replace the output: %s", why);
+  }
 
-  // Created with open rather than mkstemp, so the new file gets 0666 less the umask (and any
-  // default ACL of the directory) as a plainly created one would. Nothing between
-  // begin_temp_change and end_temp_change may stop the run, so the name is allocated before.
-  file.temp = file.target + ".tmp-XXXXXX";
+  // Created with openat rather than mkstemp, so a new file gets 0666 less the umask (and any
+  // default ACL of the directory) as a plainly created one would; a replacing one stays private
+  // until it has the bits of the file it replaces. Nothing between begin_temp_change and
+  // end_temp_change may stop the run, so the name is allocated before.
+  file.temp = ".motifsig-XXXXXX";
   int fd = -1, saved = 0;
   bool tracked = true;
   begin_temp_change();
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
     randomise_suffix(file.temp);
-    fd = open(file.temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fd = openat(file.dir_fd, file.temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                file.replacing ? 0600 : 0666);
     saved = errno;
     if (fd < 0 && saved != EEXIST) break;
   }
-  if (fd >= 0 && !track_temp_file(file.temp.c_str())) {
+  if (fd >= 0 && !track_temp_file(file.dir_fd, file.temp.c_str())) {
     close(fd);
-    unlink(file.temp.c_str());
+    unlinkat(file.dir_fd, file.temp.c_str(), 0);
     fd = -1;
     tracked = false;
   }
@@ -125,7 +139,11 @@ void prepare(PreparedFile &file, const std::string &text) {
   if (!tracked)
     file_error(path, 0, "cannot create the output file: too many files written at once");
   if (fd < 0) file_error(path, 0, "cannot create the output file: %s", std::strerror(saved));
-  if (replacing) fchmod(fd, info.st_mode & 07777);
+  if (file.replacing && fchmod(fd, info.st_mode & 07777) != 0) {
+    saved = errno;
+    close(fd);
+    file_error(path, 0, "cannot keep the permission bits of the output: %s", std::strerror(saved));
+  }
 
   bool ok = write_all(fd, text);
   saved = errno;
@@ -134,14 +152,55 @@ void prepare(PreparedFile &file, const std::string &text) {
   if (!ok) file_error(path, 0, "cannot write the output: %s", std::strerror(saved));
 }
 
-// Renames a prepared file into place and stops tracking it.
-void settle(const PreparedFile &file) {
+// Moves a prepared file into place. An earlier file is exchanged with it, so that it can be put
+// back; a file system that cannot exchange two names gets a plain rename.
+bool swap_in(PreparedFile &file) {
+  const char *temp = file.temp.c_str(), *name = file.name.c_str();
+  if (file.replacing) {
+    if (renameat2(file.dir_fd, temp, file.dir_fd, name, RENAME_EXCHANGE) == 0) {
+      file.exchanged = true;
+      return true;
+    }
+    if (errno == ENOENT)
+      file.replacing = false;  // the earlier file went away meanwhile
+    else if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+      return false;
+  }
+  return renameat(file.dir_fd, temp, file.dir_fd, name) == 0;
+}
+
+// Undoes swap_in, as far as it can be undone: the new text goes back to the temporary file.
+void put_back(const PreparedFile &file) {
+  const char *temp = file.temp.c_str(), *name = file.name.c_str();
+  if (file.exchanged)
+    renameat2(file.dir_fd, temp, file.dir_fd, name, RENAME_EXCHANGE);
+  else if (!file.replacing)
+    renameat(file.dir_fd, name, file.dir_fd, temp);
+}
+
+// Moves every prepared file into place, all or none. Signals wait until the moves are done, so
+// a run never ends with the set half replaced; when a move fails, the ones before it are put
+// back before the failure is reported.
+void commit(const std::vector<std::unique_ptr<PreparedFile>> &files) {
+  size_t done = 0;
+  int saved = 0;
   begin_temp_change();
-  const bool ok = rename(file.temp.c_str(), file.target.c_str()) == 0;
-  const int saved = errno;
-  if (ok) untrack_temp_file(file.temp.c_str());
+  for (; done < files.size(); ++done)
+    if (!swap_in(*files[done])) {
+      saved = errno;
+      break;
+    }
+  if (done < files.size()) {
+    for (size_t k = done; k-- > 0;) put_back(*files[k]);
+  } else {
+    for (const auto &file : files) {
+      if (file->exchanged) unlinkat(file->dir_fd, file->temp.c_str(), 0);
+      untrack_temp_file(file->temp.c_str());
+    }
+  }
   end_temp_change();
-  if (!ok) file_error(file.path, 0, "cannot write the output: %s", std::strerror(saved));
+  if (done < files.size())
+    file_error(files[done]->path, 0, "cannot write the output: %s", std::strerror(saved));
 }
 
 }  // namespace
@@ -156,11 +215,13 @@ void write_files_atomically(const std::vector<OutputFile> &files) {
         file_error(file.path.c_str(), 0, "cannot write the output: it is a directory");
       direct.push_back(&file);
     } else {
-      prepared.push_back(std::make_unique<PreparedFile>(PreparedFile{file.path.c_str(), "", ""}));
+      prepared.push_back(std::make_unique<PreparedFile>(file.path.c_str()));
       prepare(*prepared.back(), file.text);
     }
   }
-  for (const auto &file : prepared) settle(*file);
-  // A pipe or a terminal cannot be taken back, so it is written once everything else is done.
+  // A pipe or a terminal cannot be taken back, so it is written before anything is replaced: a
+  // failure there (a full device) leaves every file as it was, and a pipe that nobody reads
+  // holds the run up before its files are replaced, not after.
   for (const OutputFile *file : direct) write_directly(file->path.c_str(), file->text);
+  commit(prepared);
 }

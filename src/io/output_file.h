@@ -1,9 +1,10 @@
-// Writes a whole file or nothing. The text goes to a temporary file beside the target that is
-// renamed into place once complete, so a failed or interrupted run leaves an earlier file as it
-// was and no temporary file behind. A replaced file keeps its permission bits; a new one gets
-// 0666 less the umask. A symbolic link is followed to the file it names, which is created if
-// it does not exist yet. A target that exists and is not a regular file (a terminal, a pipe,
-// /dev/stdout) is written directly.
+// Writes a whole set of files or nothing. Each text goes to a temporary file in the directory of
+// its target, which takes its place once every file is complete, so a failed or interrupted run
+// leaves the earlier files as they were and no temporary file behind. A replaced file keeps its
+// permission bits; a new one gets 0666 less the umask. A symbolic link is followed to the file
+// it names, which is created if it does not exist yet. A target that exists and is not a
+// regular file (a terminal, a pipe, /dev/stdout) is written directly, before any file is
+// replaced.
 #pragma once
 
 #include <string>
@@ -15,6 +16,7 @@ struct OutputFile {
 };
 
 // Writes every file, all of them or none: each goes to its temporary file first, and only when
-// all are complete are they renamed into place. Any failure is reported against the path and
-// stops the run, removing every temporary file.
+// all are complete, and every direct target written, do they take their places, all of them
+// while signals wait; one that cannot is reported after the others are put back. Any failure
+// is reported against the path and stops the run, removing every temporary file.
 void write_files_atomically(const std::vector<OutputFile> &files);

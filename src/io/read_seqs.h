@@ -1,8 +1,11 @@
-// The sequence file: every non-empty line that does not begin with ">" is one sequence, of
-// which only its length (every byte on the line, a carriage return included) is kept.
+// The sequence file, of which only the number of sequences and their lengths are kept. By
+// default every non-empty line that does not begin with ">" is one sequence, and every byte on
+// it counts, a carriage return included. Read as FASTA, the lines of a record (from one ">"
+// header line to the next) make one sequence, and a carriage return before a line feed is no
+// letter.
 #pragma once
 
 #include "records/records.h"
 
 // Sets dataset.nseqs and dataset.seqs from the file at `path`.
-void read_seqs(const char *path, Dataset &dataset);
+void read_seqs(const char *path, Dataset &dataset, bool fasta = false);

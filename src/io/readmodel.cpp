@@ -84,20 +84,26 @@ void read_alphabet_block(LineReader &lines, std::string_view alphabet_line, Data
   std::copy(background.begin(), background.end(), dataset.background);
 }
 
-// A value above 1 means the rows are not probabilities; a count matrix pasted in is the usual
-// cause. Named once per file, at its first such row. Rounding of a written probability (say
-// 1.000001) is no such sign.
-constexpr double kMostProbability = 1.001;
-void warn_of_counts(LineReader &lines, const Model &model, int motif, int32_t row, double value) {
+// A row must be a probability distribution; a count matrix or percentages pasted in give
+// E-values that are wildly wrong. Written probabilities are rounded, so a row may be off by half
+// a unit of the second decimal per letter (at least 0.01, at most 0.1): DNA rows within 0.02,
+// protein rows within 0.1 of 1.
+double row_sum_tolerance(int32_t alength) { return std::min(0.1, std::max(0.01, 0.005 * alength)); }
+
+void check_row_sum(LineReader &lines, const Model &model, int motif, int32_t row,
+                   const double *values, int32_t alength) {
+  double sum = 0;
+  for (int32_t j = 0; j < alength; ++j) sum += values[j];
+  if (std::fabs(sum - 1) <= row_sum_tolerance(alength) + 1e-9) return;  // 1e-9: 0.3 + 0.72 > 1.02
   const std::string named = model.id.empty() ? std::string() : " ('" + printable(model.id) + "')";
-  file_warning(lines.path(), lines.line_number(),
-               "row %d of motif %d%s has the value %g, above 1: the rows should be probabilities, "
-               "not counts",
-               row, motif, named.c_str(), value);
+  file_error(lines.path(), lines.line_number(),
+             "row %d of motif %d%s sums to %g, not 1: the rows must be letter probabilities, not "
+             "counts or percentages (divide each value by its row's sum)",
+             row, motif, named.c_str(), sum);
 }
 
 void read_matrix_block(LineReader &lines, std::string_view matrix_line, std::vector<Model> &models,
-                       const Dataset &dataset, MotifName &name, bool &warned_of_counts) {
+                       const Dataset &dataset, MotifName &name) {
   const long line_no = lines.line_number();
   const int motif = static_cast<int>(models.size()) + 1;
   if (dataset.alphabet == nullptr)
@@ -137,11 +143,8 @@ void read_matrix_block(LineReader &lines, std::string_view matrix_line, std::vec
                    "matrix row %d of motif %d has %d of the %d probabilities", i + 1, motif, j,
                    alength);
       values[j] = read_probability(lines, token, "probability");
-      if (values[j] > kMostProbability && !warned_of_counts) {
-        warned_of_counts = true;
-        warn_of_counts(lines, model, motif, i + 1, values[j]);
-      }
     }
+    check_row_sum(lines, model, motif, i + 1, values, alength);
   }
 }
 
@@ -151,13 +154,12 @@ void readmodel(const char *path, std::vector<Model> &models, Dataset &dataset) {
   LineReader lines(path);
   std::string_view line;
   MotifName name;
-  bool warned_of_counts = false;
   while (lines.next(line)) {
     if (line.empty()) continue;
     if (line.find("ALPHABET") != std::string_view::npos)
       read_alphabet_block(lines, line, dataset);
     else if (line.find("letter-probability matrix") != std::string_view::npos)
-      read_matrix_block(lines, line, models, dataset, name, warned_of_counts);
+      read_matrix_block(lines, line, models, dataset, name);
     else
       note_motif_name(line, name);
   }

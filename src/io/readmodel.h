@@ -2,7 +2,8 @@
 // (letters; one line skipped; "letter frequency" pairs of the background). A line containing
 // "letter-probability matrix" gives the width as its sixth token and is followed by that many
 // rows of letter probabilities. Every other line is ignored. Motifs are numbered from 1 in file
-// order. Malformed blocks are reported with the file name and line number.
+// order. Malformed blocks, and matrix rows that are not letter probabilities (each row sums to
+// 1, within rounding), are reported with the file name and line number.
 #pragma once
 
 #include <vector>

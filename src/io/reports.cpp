@@ -1,8 +1,5 @@
 #include "io/reports.h"
 
-#include <utility>
-
-#include "io/diagnostics.h"
 #include "io/number_format.h"
 #include "io/report_html.h"
 #include "io/report_json.h"
@@ -26,19 +23,6 @@ const char *site_model_name(MOTYPE site_model) {
 
 std::string background_source(const RunOptions &options) {
   return options.background_path.empty() ? "motif file" : options.background_path;
-}
-
-void check_output_paths(const RunOptions &options) {
-  const std::pair<const char *, const std::string *> outputs[] = {
-      {"the output file", &options.output},
-      {"--tsv", &options.tsv_path},
-      {"--json", &options.json_path},
-      {"--html", &options.html_path}};
-  for (size_t a = 0; a < 4; ++a)
-    for (size_t b = a + 1; b < 4; ++b)
-      if (!outputs[b].second->empty() && *outputs[a].second == *outputs[b].second)
-        file_error(outputs[b].second->c_str(), 0, "given for both %s and %s", outputs[a].first,
-                   outputs[b].first);
 }
 
 std::vector<OutputFile> format_reports(const RunOptions &options, const std::vector<Model> &models,

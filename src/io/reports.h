@@ -16,10 +16,6 @@
 std::vector<OutputFile> format_reports(const RunOptions &options, const std::vector<Model> &models,
                                        const Dataset &dataset);
 
-// Stops the run when two outputs are given the same path, since one would silently replace
-// the other.
-void check_output_paths(const RunOptions &options);
-
 // Values that every report shows the same way.
 std::string evalue_text(double log_evalue);  // exactly as the motif file writes it
 int64_t total_length(const Dataset &dataset);

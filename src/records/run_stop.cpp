@@ -1,5 +1,6 @@
 #include "records/run_stop.h"
 
+#include <fcntl.h>
 #include <sched.h>
 #include <signal.h>
 #include <unistd.h>
@@ -21,13 +22,17 @@ static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs l
 
 // A run writes its motif file and a few reports; each is in flight only while it is written.
 constexpr int kMaxTracked = 16;
-const char *tracked[kMaxTracked];
+struct Tracked {
+  int dir_fd;
+  const char *name;  // nullptr: a free slot
+};
+Tracked tracked[kMaxTracked];
 
 // Async-signal-safe.
 void remove_tracked() {
-  for (const char *&path : tracked) {
-    if (path != nullptr) unlink(path);
-    path = nullptr;
+  for (Tracked &file : tracked) {
+    if (file.name != nullptr) unlinkat(file.dir_fd, file.name, 0);
+    file.name = nullptr;
   }
 }
 
@@ -72,18 +77,18 @@ void end_temp_change() {
   if (sig != 0 && temp_state.compare_exchange_strong(expected, kDying)) die_of(sig);
 }
 
-bool track_temp_file(const char *path) {
-  for (const char *&slot : tracked)
-    if (slot == nullptr) {
-      slot = path;
+bool track_temp_file(int dir_fd, const char *name) {
+  for (Tracked &slot : tracked)
+    if (slot.name == nullptr) {
+      slot = {dir_fd, name};
       return true;
     }
   return false;
 }
 
-void untrack_temp_file(const char *path) {
-  for (const char *&slot : tracked)
-    if (slot == path) slot = nullptr;
+void untrack_temp_file(const char *name) {
+  for (Tracked &slot : tracked)
+    if (slot.name == name) slot.name = nullptr;
 }
 
 void stop_on_signals() {

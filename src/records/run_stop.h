@@ -28,7 +28,8 @@ void stop_on_signals();
 void begin_temp_change();
 void end_temp_change();
 
-// Between the two calls above: starts or stops tracking `path`, which must stay valid (and
-// unchanged) until it is untracked. False when too many files are tracked already.
-bool track_temp_file(const char *path);
-void untrack_temp_file(const char *path);
+// Between the two calls above: starts or stops tracking the file `name` in the directory open
+// as `dir_fd`; both must stay valid (and unchanged) until it is untracked. False when too many
+// files are tracked already.
+bool track_temp_file(int dir_fd, const char *name);
+void untrack_temp_file(const char *name);

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <mutex>
 
+#include "records/progress.h"
+
 struct ProgressLine::State {
   const LlrProgress &progress;
   std::mutex mutex;
@@ -40,7 +42,7 @@ void *draw(void *arg) {
 }  // namespace
 
 ProgressLine::ProgressLine(const LlrProgress &progress) {
-  if (isatty(STDERR_FILENO) != 1) return;
+  if (!progress_lines_on() || isatty(STDERR_FILENO) != 1) return;
   state_ = new State{progress, {}, {}, false, false, {}};
   if (pthread_create(&state_->thread, nullptr, draw, state_) != 0) {
     delete state_;  // no line rather than no run

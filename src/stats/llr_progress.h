@@ -11,9 +11,9 @@ struct LlrProgress {
   int motifs = 0;
 };
 
-// While it exists, and only when standard error is a terminal, a line such as
-// "motifsig: motif 3 of 40, 57%" is redrawn on standard error a few times a second, from two
-// seconds after it starts; it is erased when it ends. Shorter work never shows it.
+// While it exists, and only when standard error is a terminal and progress lines are on, a line
+// such as "motifsig: motif 3 of 40, 57%" is redrawn on standard error a few times a second, from
+// two seconds after it starts; it is erased when it ends. Shorter work never shows it.
 class ProgressLine {
  public:
   explicit ProgressLine(const LlrProgress &progress);

@@ -1,8 +1,8 @@
 #include "stats/motif_evalue.h"
 
 #include <cmath>
-#include <cstdio>
 
+#include "records/progress.h"
 #include "stats/alignment_count.h"
 #include "stats/llr_progress.h"
 #include "stats/llr_pvalue.h"
@@ -78,8 +78,7 @@ void my_calc_evalue(std::vector<Model> &models, Dataset &dataset, int threads) {
                        resolve_thread_count(threads), &progress);
   }
   for (size_t k = 0; k < models.size(); ++k) {
-    std::printf("calculating evalue for motif %zu\n", k + 1);
-    std::fflush(stdout);
+    progress_line("calculating evalue for motif %zu", k + 1);
     calc_entropy(&models[k], &dataset);
   }
 }

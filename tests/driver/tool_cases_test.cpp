@@ -52,10 +52,16 @@ std::string matrix(const std::string &w, const std::string &rows = "") {
   return motifs_with(block(w, rows));
 }
 const std::string kPacked = gzip_bytes(read_file(MOTIFSIG_EXAMPLES "/peaks.fa"));
+std::string sites_of_motif_1(int n) {
+  std::string sites = "header\n";
+  for (int i = 0; i < n; ++i) sites += "1\tx\n";
+  return sites;
+}
 
 struct ToolCase {
   std::string name;
-  // Split at blanks; {seqs} {motifs} {sites} {bg} {out} {dir} are scratch paths, {ex} the
+  // Split at blanks ('' is an empty word); {seqs} {motifs} {sites} {bg} {out} {dir} are scratch
+  // paths, {ex} the
   // examples; the output file {out} holds kEarlier before the run. `file` "seqs", "motifs",
   // "sites" or "bg": that input holds `content`; "bom": `content` comes before each of the first
   // three; "gz": these three are gzip-compressed. After the run: standard error, standard output
@@ -72,6 +78,11 @@ struct ToolCase {
 ToolCase fails(const std::string &name, const std::string &args, const std::string &err) {
   return {name, args, "", "", 1, err, "*", kEarlier};
 }
+// A usage error: two lines, the output as it was.
+ToolCase usage(const std::string &name, const std::string &args, const std::string &err) {
+  return {name, args,    "", "", 2, err + "\nTry 'motifsig --help' for more information.\n",
+          "",   kEarlier};
+}
 // A bad input file: the message starts "motifsig: FILE".
 ToolCase bad(const std::string &name, const std::string &file, const std::string &content,
              const std::string &err) {
@@ -83,9 +94,12 @@ ToolCase bad(const std::string &name, const std::string &file, const std::string
 
 // clang-format off
 const ToolCase kCases[] = {
-    {"ThreeMotifs", kFour + " ignored extra", "", "", 0, "", std::string(kSteps) +
+    {"ThreeMotifs", kFour + " fifth sixth", "", "", 0,
+     "motifsig: warning: fifth: ignored: only four file names are read\n"
+     "motifsig: warning: sixth: ignored: only four file names are read\n", std::string(kSteps) +
      "calculating evalue for motif 1\ncalculating evalue for motif 2\n"
      "calculating evalue for motif 3\n"},
+    {"Quiet", "-q " + kFour, "", "", 0, "", ""},
     {"NoMotifsWritesTheHeaderOnly", "{seqs} {motifs} /dev/null {out}", "motifs",
      "ALPHABET= AC\nBackground letter frequencies\nA 0.3 C 0.7\n", 0, "", kSteps,
      "VORL version 4\n\nALPHABET= AC\nBackground letter frequencies\nA 0.3 C 0.7 \n\n"},
@@ -103,12 +117,28 @@ const ToolCase kCases[] = {
     {"ByteOrderMarks", kFour, "bom", "\xEF\xBB\xBF"},
     {"NoHeadersNoWarning", kFour, "seqs", "ACGTACGTAC\nACGTACGT\nACGTA\n"},
     {"WrappedFastaWarnedOnce", kFour, "seqs", ">a\nACGTACGTAC\n>b x\nAC\n\nGT\n>c\nAC\nGT\n", 0,
-     "motifsig: warning: {seqs}:3: record 'b' spans more than one line, *unwrap the file first*\n",
+     "motifsig: warning: {seqs}:3: record 'b' spans more than one line, *give --fasta*\n",
      "*", "VORL*"},
-    {"CountMatrixWarnedOnce", kFour, "motifs",
-     motifs_with("MOTIF m1\n" + block("2", "1 0 0 0\n7 1 1 1\n") + block("1", "2 1 1 1\n")), 0,
-     "motifsig: warning: {motifs}:7: row 2 of motif 1 ('m1') has the value 7, above 1: *\n", "*",
-     "VORL*"},
+    // Each carriage return counts as a letter, as without one the lines are 10, 8 and 5 long.
+    {"WindowsLineEndsWarnedOnce", kFour, "seqs", ">a\r\nACGTACGTA\r\n>b\r\nACGTACG\r\n>c\r\nACGT\r\n", 0,
+     "motifsig: warning: {seqs}:2: the line ends with a carriage return (Windows line ends), *"
+     "give --fasta*\n"},
+    // As FASTA the same lengths: lines joined, a carriage return before the line feed no letter,
+    // empty lines and a record without letters skipped.
+    {"FastaRecords", "--fasta " + kFour, "seqs",
+     ">a\r\nACGTA\r\nCGTAC\r\n>b x\nACGT\n\nACGT\n>none\n>c\nACGTA"},
+    {"FastaNeedsAHeaderFirst", "--fasta " + kFour, "seqs", "ACGTACGTAC\n>b\nACGTACGT\n", 1,
+     "motifsig: {seqs}:1: sequence line before the first '>' header line; *", "*", kEarlier},
+    // Probabilities rounded to two decimals pass; a DNA row may be off by 0.02.
+    {"RoundedRowsPass", kFour, "motifs", motifs_with(block("2", "0.33 0.33 0.33 0\n0.3 0.3 0.3 0.12\n"))
+     + block("1", "0.25 0.25 0.25 0.25\n") + block("0"), 0, "", "*",
+     "*\n  0.33  0.33  0.33  0\n  0.3  0.3  0.3  0.12\n*"},
+    {"MoreSitesThanSequences", kFour, "sites", sites_of_motif_1(4), 0,
+     "motifsig: warning: {sites}: motif 1 has 4 sites, but only 3 sequences are 2 or more letters "
+     "long to hold one each; its E-value is inf\n", "*", "*nsites= 4 E= inf\n*"},
+    {"MoreSitesThanPositions", "--sites anywhere " + kFour, "sites", sites_of_motif_1(21), 0,
+     "motifsig: warning: {sites}: motif 1 has 21 sites, but the sequences have only 20 start "
+     "positions for its width 2; its E-value is inf\n", "*", "*nsites= 21 E= inf\n*"},
     {"OneLetterAlphabet", kFour, "motifs", "ALPHABET= A\nx\nA 0.3\nletter-probability matrix: "
      "alength= 1 w= 1\n1\nletter-probability matrix: alength= 1 w= 1\n1\n", 0, "", "*",
      "VORL version 4\n\nALPHABET= A\nBackground letter frequencies\nA 1 \n*"},
@@ -125,10 +155,53 @@ const ToolCase kCases[] = {
     {"PalindromesOnOneStrand", "--strands 2 --palindromic " + kFour},
     {"SitesAnywhereBothStrands", "--sites anywhere --strands 2 " + kFour, "", "", 0, "", "*",
      "*E= 7.6e2\n*E= 4.6e1\n*"},
+    // Options count wherever they stand; after "--" every word is a file name.
+    {"OptionsAfterTheFiles", "{seqs} {motifs} {sites} /dev/null --strands 2 --tsv {out}", "", "",
+     0, "", "*", "*\n1\t1\t*\t7.56e2\n2\t2\t*\t6e1\n*"},
+    {"DoubleDashEndsTheOptions", "--strands 2 -- " + kFour + " --tsv", "", "", 0,
+     "motifsig: warning: --tsv: ignored: only four file names are read\n", "*",
+     "*E= 7.56e2\n*E= 6e1\n*"},
+    {"NoReverseComplementWarned", "--strands 2 {ex}/protein/proteins.fa {ex}/protein/motifs.txt "
+     "{ex}/protein/sites.tsv /dev/null", "", "", 0, "motifsig: warning: {ex}/protein/motifs.txt: "
+     "--strands 2 counts sites on a reverse strand, but the alphabet ACDEFGHIKLMNPQRSTVWY has no "
+     "reverse complement (only DNA and RNA letters have one)\n", "*", kEarlier},
+    {"RnaHasAReverseComplement", "--strands 2 --palindromic {seqs} {motifs} /dev/null {out}", "motifs",
+     "ALPHABET= ACGU\nx\nA 1 C 1 G 1 U 1\n", 0, "", "*", "*ALPHABET= ACGU\n*"},
     {"BackgroundFileRescaled", "--background {bg} " + kFour, "bg", "T 0.6\nG 0.2\nC 0.2\nA 0.2\n",
      0, "", "*", "*\nA 0.166667 C 0.166667 G 0.166667 T 0.5 \n*"},
 
-    {"Usage", "a b c", "", "", 2, "motifsig: expected 4 file names, got 3\n*", "", kEarlier},
+    usage("Usage", "a b c", "motifsig: expected 4 file names, got 3"),
+    usage("UnknownOption", kFour + " --strand 2", "motifsig: unknown option --strand"),
+    usage("StrandsNotAWholeNumber", "--strands 2.0 " + kFour,
+          "motifsig: --strands: expected 1 or 2, not '2.0'"),
+    usage("ThreadsInWords", "--threads two " + kFour,
+          "motifsig: --threads: expected a whole number from 1 to 4096, not 'two'"),
+    usage("SiteModelMisspelt", "--sites any " + kFour,
+          "motifsig: --sites: expected per-sequence or anywhere, not 'any'"),
+    usage("EmptyReportName", "--tsv '' " + kFour, "motifsig: --tsv: expected a file name, not ''"),
+    usage("EmptyBackgroundName", kFour + " --background ''",
+          "motifsig: --background: expected a file name, not ''"),
+    usage("EmptyFileName", "{seqs} '' {sites} {out}",
+          "motifsig: MOTIFS: expected a file name, not ''"),
+    usage("PalindromicOnOneStrand", "--palindromic " + kFour,
+          "motifsig: --palindromic needs --strands 2: *"),
+    // No output may be an input or another output, however the path is spelled: compared are
+    // the files the paths reach, and a name not there yet by its directory.
+    usage("OutputOverTheSequences", "{seqs} {motifs} {sites} {dir}/seqs",
+          "motifsig: {dir}/seqs: the output file would replace the sequence file ({seqs})"),
+    usage("ReportOverTheSites", "--tsv {sites} " + kFour,
+          "motifsig: {sites}: --tsv would replace the site file"),
+    usage("ReportOverTheBackground", "--background {bg} --html {dir}/bg-link " + kFour,
+          "motifsig: {dir}/bg-link: --html would replace the background file ({bg})"),
+    usage("ReportOverTheOutput", "--json {out} " + kFour,
+          "motifsig: {out}: --json is the same file as the output file"),
+    usage("ReportThroughAHardLink", "--tsv {dir}/hard " + kFour,
+          "motifsig: {dir}/hard: --tsv is the same file as the output file ({out})"),
+    usage("NewFileSpelledTwice", "--json {dir}/sub/../new --html {dir}/new " + kFour,
+          "motifsig: {dir}/new: --html is the same file as --json ({dir}/sub/../new)"),
+    usage("StandardOutputTwice", "--tsv /dev/fd/1 {seqs} {motifs} {sites} /dev/stdout",
+          "motifsig: /dev/fd/1: --tsv is the same file as the output file (/dev/stdout)"),
+    {"NullDeviceTwice", "--tsv /dev/null --json /dev/null " + kFour},
     {"Help", "--help", "", "", 0, "", "Usage: motifsig [OPTIONS] SEQUENCES MOTIFS *", kEarlier},
 
     fails("MissingSequences", "{dir}/none {motifs} {sites} {out}",
@@ -162,8 +235,11 @@ const ToolCase kCases[] = {
     // The reports that could be written are not left behind either.
     fails("HtmlReportCannotBeWritten", "--tsv {dir}/r.tsv --json {dir}/r.json --html {dir}/no/r " + kFour,
           "motifsig: {dir}/no/r: *"),
-    fails("ReportOverTheOutput", "--json {out} " + kFour,
-          "motifsig: {out}: given for both the output file and --json\n"),
+    // A device is written before any file is replaced: when it fails, nothing was.
+    fails("DeviceFullBeforeTheFiles", "--tsv /dev/full " + kFour,
+          "motifsig: /dev/full: cannot write the output: No space left on device\n"),
+    fails("ControlBytesInAPath", "{dir}/a\x1b[1m\x7f {motifs} {sites} {out}",
+          "motifsig: {dir}/a\\x1b[1m\\x7f: cannot open file: No such file or directory\n"),
 
     bad("NoAlphabet", "motifs", "MOTIF 1\nnothing here\n", ": no ALPHABET line*"),
     bad("MatrixFirst", "motifs", "letter-probability matrix: w= 1\n", ":1: *before any ALPHABET*"),
@@ -184,6 +260,12 @@ const ToolCase kCases[] = {
     bad("HugeProbability", "motifs", matrix("1", "0.2 0.2 1e999 0.4\n"), ":5: *'1e999' is not*"),
     bad("NulInANumber", "motifs", matrix("1", std::string("0.7 0.1 0.1\0x 0.1\n", 18)),
         ":5: probability '0.1\\0x' is not a number\n"),
+    bad("CountMatrix", "motifs", motifs_with("MOTIF m1\n" + block("2", "1 0 0 0\n7 1 1 1\n")),
+        ":7: row 2 of motif 1 ('m1') sums to 10, not 1: the rows must be letter probabilities, "
+        "not counts or percentages (divide each value by its row's sum)\n"),
+    bad("Percentages", "motifs", matrix("1", "25 25 25 25\n"), ":5: row 1 of motif 1 sums to 100*"),
+    bad("RowSumBeyondRounding", "motifs", matrix("1", "0.25 0.25 0.25 0.28\n"), ":5: *to 1.03,*"),
+    bad("RowOfZeros", "motifs", matrix("1", "0 0 0 0\n"), ":5: *sums to 0, not 1*"),
 
     bad("SiteWithoutNumber", "sites", "h\n1\ta\nfirst\tb\n", ":3: *not begin with a motif number*"),
     bad("SiteAfterTheLastMotif", "sites", "h\n4\ta\n", ":2: *motif 4, but motifs are numbered 1*"),
@@ -241,12 +323,15 @@ TEST_P(Tool, GivesTheExpectedStatusMessagesAndOutput) {
     paths["{" + file + "}"] = dir.write(file, text);
   }
   paths["{out}"] = dir.write("out", kEarlier);
+  // Other spellings of the files above.
+  const std::string links = "ln {out} {dir}/hard && ln -s bg {dir}/bg-link && mkdir {dir}/sub";
+  ASSERT_EQ(std::system(replace_all(links, paths).c_str()), 0);
   ASSERT_EQ(c.setup.empty() ? 0 : std::system(replace_all(c.setup, paths).c_str()), 0);
   std::vector<std::string> args, env, left = dir.files();  // left beside the output afterwards
   if (!std::binary_search(left.begin(), left.end(), "out"))
     left.insert(std::lower_bound(left.begin(), left.end(), "out"), "out");
   std::istringstream words(replace_all(c.args, paths));
-  for (std::string word; words >> word;) args.push_back(word);
+  for (std::string word; words >> word;) args.push_back(word == "''" ? "" : word);
   for (const std::string &word : c.env) env.push_back(replace_all(word, paths));
   const std::string make_locale = "localedef -i de_DE -f UTF-8 " + locales.path("de_DE.UTF-8");
   if (!c.env.empty() && c.env[0] == "LOCPATH={locales}" &&
