@@ -115,11 +115,11 @@ int run_with_fault(const Fault &fault, const std::vector<std::string> &args,
   }
 }
 
-// The example's three inputs after `options`; the output file is for the caller to add.
-std::vector<std::string> example_run(const std::vector<std::string> &options) {
-  std::vector<std::string> args = options;
+// `args`, the example's three inputs, and the output file.
+std::vector<std::string> example_run(std::vector<std::string> args, const std::string &output) {
   for (const char *input : {"/peaks.fa", "/motifs.txt", "/sites.tsv"})
     args.push_back(MOTIFSIG_EXAMPLES + std::string(input));
+  args.push_back(output);
   return args;
 }
 
@@ -129,8 +129,7 @@ std::vector<std::string> example_run(const std::vector<std::string> &options) {
 TEST(Faults, SignalWhileWritingLeavesOneCompleteSet) {
   TempDir dir, out_dir;
   const std::string out = out_dir.path("out.txt"), tsv = out_dir.path("r.tsv");
-  std::vector<std::string> args = example_run({"--tsv", tsv});
-  args.push_back(out);
+  const std::vector<std::string> args = example_run({"--tsv", tsv}, out);
   const struct {
     Call call;
     const char *what, *output_starts, *table_starts;
@@ -159,9 +158,9 @@ TEST(Faults, FailedRenamePutsBackTheOthers) {
   TempDir dir, out_dir;
   out_dir.write("r.tsv", "earlier table\n");
   out_dir.write("out.txt", "earlier\n");
-  std::vector<std::string> run =
-      example_run({"--tsv", out_dir.path("r.tsv"), "--json", out_dir.path("new.json")});
-  run.push_back(out_dir.path("out.txt"));
+  const std::vector<std::string> run =
+      example_run({"--tsv", out_dir.path("r.tsv"), "--json", out_dir.path("new.json")},
+                  out_dir.path("out.txt"));
   // The table and the JSON document go first, the motif file last.
   const int status = run_with_fault({Call::kRename, 3, 0, EPERM}, run, dir.path("err"));
   if (status == -1) GTEST_SKIP() << "ptrace, or failing a system call, is not possible here";
@@ -186,9 +185,7 @@ TEST(Faults, ImmutableOutputIsFoundBeforeAnyRename) {
     if (fd >= 0) close(fd);
     GTEST_SKIP() << "cannot mark a file immutable here";
   }
-  std::vector<std::string> args = example_run({"--tsv", out_dir.path("r.tsv")});
-  args.push_back(out);
-  const RunResult r = run_tool(args);
+  const RunResult r = run_tool(example_run({"--tsv", out_dir.path("r.tsv")}, out));
   flags &= ~FS_IMMUTABLE_FL;
   ioctl(fd, FS_IOC_SETFLAGS, &flags);
   close(fd);
@@ -203,9 +200,8 @@ TEST(Faults, ImmutableOutputIsFoundBeforeAnyRename) {
 TEST(Faults, FailedChmodFailsTheRun) {
   TempDir dir, out_dir;
   const std::string out = out_dir.write("out.txt", "earlier\n");
-  std::vector<std::string> args = example_run({});
-  args.push_back(out);
-  const int status = run_with_fault({Call::kChmod, 1, 0, EPERM}, args, dir.path("err"));
+  const int status =
+      run_with_fault({Call::kChmod, 1, 0, EPERM}, example_run({}, out), dir.path("err"));
   if (status == -1) GTEST_SKIP() << "ptrace, or failing a system call, is not possible here";
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
   EXPECT_EQ(read_file(dir.path("err")), "motifsig: " + out +
@@ -223,9 +219,7 @@ TEST(Faults, LongestNameAndPathAreWritten) {
   std::filesystem::create_directories(deep);
   const std::string name(255, 'n');
   const std::string path = deep + std::string(PATH_MAX - 1 - deep.size(), 'p');
-  std::vector<std::string> args = example_run({"--tsv", dir.path(name)});
-  args.push_back(path);
-  const RunResult r = run_tool(args);
+  const RunResult r = run_tool(example_run({"--tsv", dir.path(name)}, path));
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(read_file(path).substr(0, 4), "VORL");
   EXPECT_EQ(read_file(dir.path(name)).substr(0, 4), "moti");

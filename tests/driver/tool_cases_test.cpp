@@ -176,8 +176,6 @@ const ToolCase kCases[] = {
           "motifsig: --strands: expected 1 or 2, not '2.0'"),
     usage("ThreadsInWords", "--threads two " + kFour,
           "motifsig: --threads: expected a whole number from 1 to 4096, not 'two'"),
-    usage("SiteModelMisspelt", "--sites any " + kFour,
-          "motifsig: --sites: expected per-sequence or anywhere, not 'any'"),
     usage("EmptyReportName", "--tsv '' " + kFour, "motifsig: --tsv: expected a file name, not ''"),
     usage("EmptyBackgroundName", kFour + " --background ''",
           "motifsig: --background: expected a file name, not ''"),
