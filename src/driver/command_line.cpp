@@ -74,6 +74,9 @@ int parse_command_line(int argc, char **argv, RunOptions &options) {
   app.add_option("--html", options.html_path,
                  "also write an HTML report with a sequence logo per motif")
       ->type_name("FILE");
+  app.add_option("--logos", options.logos_dir,
+                 "also write each motif's sequence logo as an SVG file into DIR")
+      ->type_name("DIR");
 
   app.add_option("--strands", options.strands,
                  "strands searched: 2 counts every site position twice")

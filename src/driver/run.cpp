@@ -40,6 +40,7 @@ int run_motifsig(const RunOptions &options) {
   read_m_seqs(options.sites.c_str(), models);
   announce("calculating evalues...");
   my_calc_evalue(models, dataset, options.threads);
+  make_logos_dir(options);
   output(options.output.c_str(), models, dataset, format_reports(options, models, dataset));
   freestuff();
   release_records(dataset, models);

@@ -149,6 +149,7 @@ void settle(const PreparedFile &file) {
 void write_files_atomically(const std::vector<OutputFile> &files) {
   std::vector<std::unique_ptr<PreparedFile>> prepared;  // each stays where it was made
   std::vector<const OutputFile *> direct;
+  reserve_temp_files(files.size());
   for (const OutputFile &file : files) {
     struct stat info;
     if (stat(file.path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {

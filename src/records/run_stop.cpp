@@ -4,10 +4,12 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
+#include <utility>
 
 namespace {
 StopHandler installed_handler = nullptr;
@@ -19,15 +21,17 @@ std::atomic<int> temp_state{kIdle};
 std::atomic<int> pending_signal{0};  // a signal that came during a change
 static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs lock-free atomics");
 
-// A run writes its motif file and a few reports; each is in flight only while it is written.
-constexpr int kMaxTracked = 16;
-const char *tracked[kMaxTracked];
+// The files in flight: a motif file and a few reports, or a logo per motif. The table grows
+// only between begin_temp_change and end_temp_change, so the signal handler sees it whole.
+const char *initial_table[16];
+const char **tracked = initial_table;
+size_t tracked_capacity = 16;
 
 // Async-signal-safe.
 void remove_tracked() {
-  for (const char *&path : tracked) {
-    if (path != nullptr) unlink(path);
-    path = nullptr;
+  for (size_t i = 0; i < tracked_capacity; ++i) {
+    if (tracked[i] != nullptr) unlink(tracked[i]);
+    tracked[i] = nullptr;
   }
 }
 
@@ -73,17 +77,28 @@ void end_temp_change() {
 }
 
 bool track_temp_file(const char *path) {
-  for (const char *&slot : tracked)
-    if (slot == nullptr) {
-      slot = path;
+  for (size_t i = 0; i < tracked_capacity; ++i)
+    if (tracked[i] == nullptr) {
+      tracked[i] = path;
       return true;
     }
   return false;
 }
 
 void untrack_temp_file(const char *path) {
-  for (const char *&slot : tracked)
-    if (slot == path) slot = nullptr;
+  for (size_t i = 0; i < tracked_capacity; ++i)
+    if (tracked[i] == path) tracked[i] = nullptr;
+}
+
+void reserve_temp_files(size_t count) {
+  if (count <= tracked_capacity) return;
+  const char **table = new const char *[count]();  // before the change, which must not stop
+  begin_temp_change();
+  std::copy(tracked, tracked + tracked_capacity, table);
+  std::swap(tracked, table);
+  tracked_capacity = count;
+  end_temp_change();
+  if (table != initial_table) delete[] table;
 }
 
 void stop_on_signals() {

@@ -5,6 +5,8 @@
 // by a fatal error or by a signal removes them.
 #pragma once
 
+#include <cstddef>
+
 using StopHandler = void (*)(int status);
 
 // Ends the run with `status`: removes the temporary files in flight, calls the installed
@@ -32,3 +34,6 @@ void end_temp_change();
 // unchanged) until it is untracked. False when too many files are tracked already.
 bool track_temp_file(const char *path);
 void untrack_temp_file(const char *path);
+
+// Makes room for `count` files tracked at once. Not between the two calls above.
+void reserve_temp_files(size_t count);
