@@ -162,6 +162,11 @@ const ToolCase kCases[] = {
     // The reports that could be written are not left behind either.
     fails("HtmlReportCannotBeWritten", "--tsv {dir}/r.tsv --json {dir}/r.json --html {dir}/no/r " + kFour,
           "motifsig: {dir}/no/r: *"),
+    fails("LogosDirectoryWithoutParent", "--logos {dir}/no/logos " + kFour,
+          "motifsig: {dir}/no/logos: cannot create the directory for --logos: No such file or "
+          "directory\n"),
+    fails("LogosOverAFile", "--logos {seqs} " + kFour,
+          "motifsig: {seqs}: --logos needs a directory, and this is not one\n"),
     fails("ReportOverTheOutput", "--json {out} " + kFour,
           "motifsig: {out}: given for both the output file and --json\n"),
 
