@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "io/diagnostics.h"
 #include "records/run_stop.h"
 
 namespace {
@@ -14,7 +15,10 @@ namespace {
 }  // namespace
 
 ThrowingStops::ThrowingStops() { set_stop_handler(throw_stop); }
-ThrowingStops::~ThrowingStops() { set_stop_handler(nullptr); }
+ThrowingStops::~ThrowingStops() {
+  set_stop_handler(nullptr);
+  clear_run_warnings();
+}
 
 const TempDir &scratch() {
   static const TempDir dir(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : nullptr);

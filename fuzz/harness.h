@@ -14,7 +14,8 @@ struct HarnessStop {
   int status;
 };
 
-// Installs the throwing stop handler for its lifetime.
+// Installs the throwing stop handler for its lifetime, one input's run; at its end the run's
+// warnings are forgotten, so that they do not pile up over the inputs of a process.
 class ThrowingStops {
  public:
   ThrowingStops();

@@ -54,11 +54,6 @@ class HelpFormatter : public CLI::Formatter {
   std::string make_usage(const CLI::App *, std::string) const override { return ""; }
 };
 
-void usage_error(const std::string &message) {
-  std::fprintf(stderr, "motifsig: %s\nTry 'motifsig --help' for more information.\n",
-               message.c_str());
-}
-
 // A check that says what it expected, as "--strands: expected 1 or 2, not '2.0'".
 CLI::Validator expecting(const char *expected, std::function<bool(const std::string &)> ok) {
   return CLI::Validator(
@@ -73,6 +68,11 @@ const CLI::Validator kFileName =
     expecting("a file name", [](const std::string &value) { return !value.empty(); });
 
 }  // namespace
+
+void usage_error(const std::string &message) {
+  std::fprintf(stderr, "motifsig: %s\nTry 'motifsig --help' for more information.\n",
+               message.c_str());
+}
 
 int parse_command_line(int argc, char **argv, RunOptions &options) {
   CLI::App app(kDescription, "motifsig");
@@ -100,6 +100,10 @@ int parse_command_line(int argc, char **argv, RunOptions &options) {
                  "also write an HTML report with a sequence logo per motif")
       ->check(kFileName)
       ->type_name("FILE");
+  app.add_option("--logos", options.logos_dir,
+                 "also write each motif's sequence logo as an SVG file into DIR")
+      ->check(expecting("a directory name", [](const std::string &v) { return !v.empty(); }))
+      ->type_name("DIR");
 
   app.add_option("--strands", options.strands,
                  "strands searched: 2 counts every site position twice")

@@ -17,6 +17,7 @@ struct RunOptions {
   std::string tsv_path;
   std::string json_path;
   std::string html_path;
+  std::string logos_dir;  // one SVG file per motif goes here
 
   // The search the motifs were found with; the defaults reproduce the motif file's own model.
   int strands = 1;                   // 2: every site position counts on both strands

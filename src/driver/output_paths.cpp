@@ -1,5 +1,8 @@
 #include "driver/output_paths.h"
 
+#include <sys/stat.h>
+
+#include <utility>
 #include <vector>
 
 #include "io/diagnostics.h"
@@ -32,16 +35,26 @@ std::string clash(const NamedPath &output, const char *verb, const NamedPath &ot
 
 }  // namespace
 
-std::string output_path_clash(const RunOptions &options) {
+std::string output_path_clash(const RunOptions &options,
+                              const std::vector<std::string> &logo_files) {
+  struct stat info;
+  if (!options.logos_dir.empty() && stat(options.logos_dir.c_str(), &info) == 0 &&
+      !S_ISDIR(info.st_mode))
+    return printable(options.logos_dir) + ": --logos needs a directory, and this is not one";
   const std::vector<NamedPath> inputs =
       identified({{"the sequence file", options.sequences, {}},
                   {"the motif file", options.motifs, {}},
                   {"the site file", options.sites, {}},
                   {"the background file", options.background_path, {}}});
-  const std::vector<NamedPath> outputs = identified({{"the output file", options.output, {}},
-                                                     {"--tsv", options.tsv_path, {}},
-                                                     {"--json", options.json_path, {}},
-                                                     {"--html", options.html_path, {}}});
+  // A --logos directory not there yet is made as the files are written, so no other output may
+  // take its name either.
+  std::vector<NamedPath> given = {{"the output file", options.output, {}},
+                                  {"--tsv", options.tsv_path, {}},
+                                  {"--json", options.json_path, {}},
+                                  {"--html", options.html_path, {}},
+                                  {"--logos", options.logos_dir, {}}};
+  for (const std::string &file : logo_files) given.push_back({"--logos", file, {}});
+  const std::vector<NamedPath> outputs = identified(std::move(given));
   for (size_t a = 0; a < outputs.size(); ++a) {
     if (!outputs[a].id.regular) continue;
     for (const NamedPath &input : inputs)

@@ -1,5 +1,7 @@
 #include "driver/run.h"
 
+#include "driver/command_line.h"
+#include "driver/output_paths.h"
 #include "driver/run_warnings.h"
 #include "io/output.h"
 #include "io/read_background.h"
@@ -8,6 +10,7 @@
 #include "io/readmodel.h"
 #include "io/reports.h"
 #include "records/progress.h"
+#include "records/run_stop.h"
 #include "stats/llr_pvalue.h"
 #include "stats/motif_evalue.h"
 
@@ -31,6 +34,14 @@ int run_motifsig(const RunOptions &options) {
   progress_line("reading models...");
   readmodel(options.motifs.c_str(), models, dataset);
   warn_of_strands(options, dataset);
+  if (!options.logos_dir.empty()) {
+    // The logos are named after the motifs: only now can they be checked like the other outputs.
+    const std::string clash = output_path_clash(options, logo_paths(options, models));
+    if (!clash.empty()) {
+      usage_error(clash);
+      stop_run(2);
+    }
+  }
   if (!options.background_path.empty()) read_background(options.background_path.c_str(), dataset);
   apply_search_model(options, models);
   progress_line("reading motif sequences...");
@@ -38,6 +49,7 @@ int run_motifsig(const RunOptions &options) {
   progress_line("calculating evalues...");
   my_calc_evalue(models, dataset, options.threads);
   warn_of_unplaceable_sites(options, models, dataset);
+  make_logos_dir(options);
   output(options.output.c_str(), models, dataset, format_reports(options, models, dataset));
   freestuff();
   release_records(dataset, models);

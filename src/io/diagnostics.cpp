@@ -2,10 +2,25 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <utility>
 
 #include "records/run_stop.h"
 
 namespace {
+std::vector<RunWarning> warnings;
+
+std::string formatted(const char *format, va_list args) {
+  va_list copy;
+  va_copy(copy, args);
+  const int size = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  if (size <= 0) return "";
+  std::string text(static_cast<size_t>(size) + 1, '\0');
+  std::vsnprintf(text.data(), text.size(), format, args);
+  text.pop_back();
+  return text;
+}
+
 void print_message(const char *kind, const char *path, long line, const char *format,
                    va_list args) {
   std::fflush(stdout);
@@ -32,9 +47,17 @@ void file_error(const char *path, long line, const char *format, ...) {
 void file_warning(const char *path, long line, const char *format, ...) {
   va_list args;
   va_start(args, format);
+  std::string message = formatted(format, args);
+  va_end(args);
+  va_start(args, format);
   print_message("warning: ", path, line, format, args);
   va_end(args);
+  warnings.push_back({path, line, std::move(message)});
 }
+
+const std::vector<RunWarning> &run_warnings() { return warnings; }
+
+void clear_run_warnings() { warnings.clear(); }
 
 std::string printable(std::string_view text) {
   static const char kHex[] = "0123456789abcdef";

@@ -1,5 +1,8 @@
 #include "io/markup.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace {
 
 const char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
@@ -70,5 +73,19 @@ void append_escaped(std::string &out, std::string_view text) {
 std::string escaped(std::string_view text) {
   std::string out;
   append_escaped(out, text);
+  return out;
+}
+
+std::string data_uri(std::string_view type, std::string_view bytes) {
+  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out = "data:" + std::string(type) + ";base64,";
+  out.reserve(out.size() + (bytes.size() + 2) / 3 * 4);
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    const size_t n = std::min<size_t>(3, bytes.size() - i);
+    uint32_t group = 0;
+    for (size_t k = 0; k < 3; ++k)
+      group = group << 8 | (k < n ? static_cast<unsigned char>(bytes[i + k]) : 0u);
+    for (size_t k = 0; k < 4; ++k) out += k <= n ? kDigits[group >> (18 - 6 * k) & 63] : '=';
+  }
   return out;
 }

@@ -8,3 +8,6 @@
 
 void append_escaped(std::string &out, std::string_view text);
 std::string escaped(std::string_view text);
+
+// `bytes` as a data: URI of type `type`, base64-encoded, for a link that saves a file.
+std::string data_uri(std::string_view type, std::string_view bytes);

@@ -47,3 +47,27 @@ void append_exact(std::string &out, double value) {
   const std::to_chars_result end = std::to_chars(text, text + sizeof text, value);
   out.append(text, end.ptr);
 }
+
+std::string rounded(double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.4g", value);
+  return text;
+}
+
+std::string rounded_from_log(double log_value) {
+  if (!std::isfinite(log_value)) {
+    std::string text;
+    append_evalue(text, log_value);
+    return text;
+  }
+  const double L = log_value / LN_10;
+  double exponent = std::floor(L);
+  double mantissa = std::pow(10.0, L - exponent);
+  if (mantissa >= 9.9995) {  // would print as 10
+    mantissa = 1.0;
+    exponent += 1.0;
+  }
+  char text[400];
+  std::snprintf(text, sizeof text, "%.4ge%.0f", mantissa, exponent + 0.0);  // never "-0"
+  return text;
+}

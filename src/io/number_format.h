@@ -15,3 +15,9 @@ void append_evalue(std::string &out, double log_evalue);
 // Appends the shortest text that reads back as exactly `value` ("0.25", "1e-300", "inf",
 // "nan"), for the reports, whose numbers must agree to the bit with the statistics.
 void append_exact(std::string &out, double value);
+
+// For people, in the reports' tables and hover texts: 4 significant digits.
+std::string rounded(double value);  // "1.357", "290.9", "0.0001234", "inf"
+// The value whose natural log is `log_value` (an E-value or a p-value) as "3.707e-26", "1e0",
+// "inf" or "nan"; exponents of any size, as in the motif file.
+std::string rounded_from_log(double log_value);

@@ -10,6 +10,9 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "io/diagnostics.h"
 #include "io/file_identity.h"
@@ -59,20 +62,30 @@ void randomise_suffix(std::string &name) {
   for (size_t i = name.size() - 6; i < name.size(); ++i, x /= 62) name[i] = kLetters[x % 62];
 }
 
+// A directory held open for the files written in it. The files of one directory share it, so
+// a logo per motif does not take a descriptor per motif.
+struct OpenDirectory {
+  std::string path;
+  int fd;
+
+  OpenDirectory(std::string where, int opened) : path(std::move(where)), fd(opened) {}
+  ~OpenDirectory() { close(fd); }
+  OpenDirectory(const OpenDirectory &) = delete;
+  OpenDirectory &operator=(const OpenDirectory &) = delete;
+};
+
 // A regular file whose text is complete in a temporary file beside it, until it is settled.
 // The clean-up holds pointers to `temp` and uses `dir_fd`, so it must not move.
 struct PreparedFile {
-  const char *path;        // as given, for messages
-  int dir_fd = -1;         // the directory of the file the path reaches
-  std::string name;        // the file's name in it
-  std::string temp;        // the temporary file's name in it: short, so it always fits
-  bool replacing = false;  // a file of that name is there
+  const char *path;                    // as given, for messages
+  std::shared_ptr<OpenDirectory> dir;  // the directory of the file the path reaches
+  int dir_fd = -1;                     // dir->fd
+  std::string name;                    // the file's name in it
+  std::string temp;                    // the temporary file's name in it: short, so it always fits
+  bool replacing = false;              // a file of that name is there
   bool exchanged = false;  // moved in by exchanging names: `temp` now names the earlier file
 
   explicit PreparedFile(const char *given) : path(given) {}
-  ~PreparedFile() {
-    if (dir_fd >= 0) close(dir_fd);
-  }
   PreparedFile(const PreparedFile &) = delete;
   PreparedFile &operator=(const PreparedFile &) = delete;
 };
@@ -93,9 +106,11 @@ const char *why_not_replaceable(int dir_fd, const char *name) {
   return nullptr;
 }
 
-// Writes `text` to a new temporary file in the directory of the file `file.path` reaches. It
-// stays tracked, so a failure from here on removes it.
-void prepare(PreparedFile &file, const std::string &text) {
+// Writes `text` to a new temporary file in the directory of the file `file.path` reaches, held
+// open in `dirs` unless an earlier file opened it. It stays tracked, so a failure from here on
+// removes it.
+void prepare(PreparedFile &file, const std::string &text,
+             std::vector<std::shared_ptr<OpenDirectory>> &dirs) {
   const char *path = file.path;
   std::string target, directory;
   if (!follow_links(path, target))
@@ -104,9 +119,15 @@ void prepare(PreparedFile &file, const std::string &text) {
   if (file.name.empty()) file_error(path, 0, "cannot create the output file: it is a directory");
   // The directory is held open and names in it are short, so any path and name the file
   // system takes can be written.
-  file.dir_fd = open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  if (file.dir_fd < 0)
-    file_error(path, 0, "cannot create the output file: %s", std::strerror(errno));
+  for (const auto &dir : dirs)
+    if (dir->path == directory) file.dir = dir;
+  if (!file.dir) {
+    const int fd = open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) file_error(path, 0, "cannot create the output file: %s", std::strerror(errno));
+    file.dir = std::make_shared<OpenDirectory>(directory, fd);
+    dirs.push_back(file.dir);
+  }
+  file.dir_fd = file.dir->fd;
   struct stat info;
   file.replacing = fstatat(file.dir_fd, file.name.c_str(), &info, 0) == 0;
   if (file.replacing) {
@@ -208,6 +229,8 @@ void commit(const std::vector<std::unique_ptr<PreparedFile>> &files) {
 void write_files_atomically(const std::vector<OutputFile> &files) {
   std::vector<std::unique_ptr<PreparedFile>> prepared;  // each stays where it was made
   std::vector<const OutputFile *> direct;
+  std::vector<std::shared_ptr<OpenDirectory>> dirs;
+  reserve_temp_files(files.size());
   for (const OutputFile &file : files) {
     struct stat info;
     if (stat(file.path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
@@ -216,7 +239,7 @@ void write_files_atomically(const std::vector<OutputFile> &files) {
       direct.push_back(&file);
     } else {
       prepared.push_back(std::make_unique<PreparedFile>(file.path.c_str()));
-      prepare(*prepared.back(), file.text);
+      prepare(*prepared.back(), file.text, dirs);
     }
   }
   // A pipe or a terminal cannot be taken back, so it is written before anything is replaced: a

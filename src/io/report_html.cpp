@@ -1,7 +1,8 @@
 #include "io/report_html.h"
 
-#include <cstdio>
+#include <cmath>
 
+#include "io/diagnostics.h"
 #include "io/markup.h"
 #include "io/number_format.h"
 #include "io/reports.h"
@@ -13,36 +14,89 @@
 
 namespace {
 
+// A box that scrolls sideways shows a shadow at each edge that has more beyond it: the white
+// covers scroll with the content and hide a shadow once its edge is reached.
 const char kStyle[] = R"(<style>
 body { font: 14px/1.45 system-ui, -apple-system, "Segoe UI", Roboto, "Helvetica Neue", Arial, sans-serif;
        color: #222; margin: 24px auto; max-width: 1200px; padding: 0 16px; }
-h1 { font-size: 22px; margin: 0 0 12px; }
+h1 { font-size: 22px; margin: 0 0 4px; }
 h2 { font-size: 17px; margin: 28px 0 8px; border-bottom: 1px solid #ddd; padding-bottom: 4px; }
 table { border-collapse: collapse; }
 th, td { text-align: left; padding: 3px 10px 3px 0; vertical-align: top; }
 table.summary th { font-weight: 600; color: #555; white-space: nowrap; }
-table.motifs th { border-bottom: 2px solid #ccc; position: sticky; top: 0; background: #fff; }
+table.summary td { overflow-wrap: anywhere; }
+table.motifs th { border-bottom: 2px solid #ccc; background: #fff; white-space: nowrap; }
+table.motifs th.sortable { cursor: pointer; }
+table.motifs th.sortable::after { content: " \2195"; color: #aaa; }
+table.motifs th[aria-sort="ascending"]::after { content: " \2191"; color: #333; }
+table.motifs th[aria-sort="descending"]::after { content: " \2193"; color: #333; }
 table.motifs td { border-bottom: 1px solid #eee; font-variant-numeric: tabular-nums; }
-table.motifs td.num { text-align: right; padding-right: 18px; }
+table.motifs td.num { text-align: right; padding-right: 18px; white-space: nowrap; }
+table.motifs tr.significant td { background: #f3f8ee; }
+.mark { color: #2e7d32; font-weight: bold; }
+.run { color: #444; margin: 0 0 8px; }
+.nowrap { white-space: nowrap; }
 code, .mono { font-family: ui-monospace, "DejaVu Sans Mono", Menlo, Consolas, monospace; font-size: 13px; }
 .background span { display: inline-block; margin-right: 12px; white-space: nowrap; }
+.warnings { border: 1px solid #e0b252; background: #fff8e5; border-radius: 6px; padding: 6px 12px; margin: 12px 0; }
+.warnings h2 { border: 0; margin: 0; padding: 0; font-size: 15px; }
+.warnings ul { margin: 4px 0; padding-left: 20px; }
+.warnings li { overflow-wrap: anywhere; }
 .logos { display: flex; flex-wrap: wrap; gap: 16px; }
-.motif { border: 1px solid #ddd; border-radius: 6px; padding: 8px 10px; max-width: 100%; box-sizing: border-box; }
-.motif h3 { font-size: 15px; margin: 0 0 2px; }
+.motif { border: 1px solid #ddd; border-radius: 6px; padding: 8px 10px; max-width: 100%; min-width: 0; box-sizing: border-box; }
+.motif.significant { border-color: #8bbf73; }
+.motif h3 { font-size: 15px; margin: 0 0 2px; overflow-wrap: anywhere; }
 .motif h3 .alt { color: #666; font-weight: normal; }
 .motif p { margin: 0 0 4px; color: #444; font-size: 13px; }
-.scroll { overflow-x: auto; }
+.motif p.save { margin: 2px 0 0; }
+.scroll { overflow-x: auto; max-width: 100%;
+  background: linear-gradient(to right, #fff 40%, rgba(255,255,255,0)) left / 28px 100% no-repeat local,
+    linear-gradient(to left, #fff 40%, rgba(255,255,255,0)) right / 28px 100% no-repeat local,
+    radial-gradient(farthest-side at 0 50%, rgba(0,0,0,.35), rgba(0,0,0,0)) left / 14px 100% no-repeat scroll,
+    radial-gradient(farthest-side at 100% 50%, rgba(0,0,0,.35), rgba(0,0,0,0)) right / 14px 100% no-repeat scroll; }
 svg.glyphs { position: absolute; }
 svg.logo { display: block; }
-svg.logo .axis path { stroke: #888; fill: none; }
-svg.logo .axis text { font: 10px sans-serif; fill: #555; }
-svg.logo .axis text.label { font-size: 11px; fill: #333; }
-svg.logo text.pos { font: 9px sans-serif; fill: #555; }
-svg.logo .hit { fill: #000; fill-opacity: 0; }
-svg.logo .col:hover .hit { fill-opacity: 0.06; }
-svg.logo .bar { fill: #6c7a89; }
+svg.logo .col:hover .hit { fill: #000; fill-opacity: 0.06; }
 .note { color: #555; font-size: 13px; }
 </style>
+)";
+
+// Sorts the motif table by the heading clicked (again: the other way round). A cell sorts by its
+// data-sort number when it has one, otherwise by its text. Without scripts the table stays in
+// motif order and the page is complete.
+const char kScript[] = R"(<script>
+document.querySelectorAll("table.motifs").forEach(function (table) {
+  var heads = table.tHead.rows[0].cells, body = table.tBodies[0];
+  function key(row, col) {
+    var cell = row.cells[col], value = cell.getAttribute("data-sort");
+    return value === null ? cell.textContent : value === "" ? NaN : parseFloat(value);
+  }
+  function sort(col) {
+    var up = heads[col].getAttribute("aria-sort") !== "ascending";
+    Array.prototype.forEach.call(heads, function (h) { h.setAttribute("aria-sort", "none"); });
+    heads[col].setAttribute("aria-sort", up ? "ascending" : "descending");
+    var rows = Array.prototype.slice.call(body.rows);
+    rows.sort(function (a, b) {
+      var x = key(a, col), y = key(b, col);
+      if (typeof x === "string") return up ? x.localeCompare(y) : y.localeCompare(x);
+      if (isNaN(x) || isNaN(y)) return isNaN(x) - isNaN(y);
+      return up ? x - y : y - x;
+    });
+    rows.forEach(function (row) { body.appendChild(row); });
+  }
+  Array.prototype.forEach.call(heads, function (head, col) {
+    head.className += " sortable";
+    head.tabIndex = 0;
+    head.setAttribute("aria-sort", "none");
+    head.title = "sort by this column";
+    head.addEventListener("click", function () { sort(col); });
+    head.addEventListener("keydown", function (e) {
+      if (e.key === "Enter" || e.key === " ") { e.preventDefault(); sort(col); }
+    });
+  });
+  document.querySelectorAll(".sort-hint").forEach(function (hint) { hint.hidden = false; });
+});
+</script>
 )";
 
 void row(std::string &out, const char *heading, const std::string &html) {
@@ -51,10 +105,41 @@ void row(std::string &out, const char *heading, const std::string &html) {
   out += "</th><td>" + html + "</td></tr>\n";
 }
 
-std::string number_text(double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.6g", value);
+// A number for the data-sort attribute: exact, and never "inf" or "nan", which would not read
+// back as numbers ("" sorts last).
+std::string sort_key(double value) {
+  if (std::isnan(value)) return "";
+  if (std::isinf(value)) return value > 0 ? "1e999" : "-1e999";
+  std::string text;
+  append_exact(text, value);
   return text;
+}
+
+std::string search_model(const RunOptions &options) {
+  std::string model = options.strands == 2 ? "both strands" : "one strand";
+  if (options.palindromic) model += ", palindromic motifs";
+  model += options.site_model == Pooled ? ", sites anywhere" : ", at most one site per sequence";
+  model += options.background_path.empty()
+               ? ", background from the motif file"
+               : ", background from " + escaped(options.background_path);
+  return model;
+}
+
+void append_header(std::string &out, const RunOptions &options) {
+  const std::string date = run_date();
+  out += "<h1>motifsig report</h1>\n<p class=\"run\">Run of <time datetime=\"" + date + "\">" +
+         date.substr(0, 10) + " " + date.substr(11, 8) + " UTC</time> &#183; motifsig " +
+         MOTIFSIG_VERSION + " &#183; " + search_model(options) + "</p>\n";
+  const std::vector<RunWarning> &warnings = run_warnings();
+  if (warnings.empty()) return;
+  out += "<section class=\"warnings\" id=\"warnings\">\n<h2>" + std::to_string(warnings.size()) +
+         (warnings.size() == 1 ? " warning" : " warnings") + "</h2>\n<ul>\n";
+  for (const RunWarning &warning : warnings) {
+    out += "<li><code>" + escaped(warning.file);
+    if (warning.line > 0) out += ":" + std::to_string(warning.line);
+    out += "</code>: " + escaped(warning.message) + "</li>\n";
+  }
+  out += "</ul>\n</section>\n";
 }
 
 void append_summary(std::string &out, const RunOptions &options, const Dataset &dataset) {
@@ -78,13 +163,7 @@ void append_summary(std::string &out, const RunOptions &options, const Dataset &
     background += "</span>";
   }
   row(out, "Background", background + "</div>");
-  std::string model = options.strands == 2 ? "both strands" : "one strand";
-  if (options.palindromic) model += ", palindromic motifs";
-  model += options.site_model == Pooled ? ", sites anywhere" : ", at most one site per sequence";
-  model += options.background_path.empty()
-               ? ", background from the motif file"
-               : ", background from " + escaped(options.background_path);
-  row(out, "Model", model);
+  row(out, "Model", search_model(options));
   row(out, "Command", "<code>" + escaped(options.command_line) + "</code>");
   row(out, "Tool", std::string("motifsig ") + MOTIFSIG_VERSION);
   out += "</table>\n";
@@ -96,22 +175,74 @@ std::string motif_name(const Model &model) {
   return name;
 }
 
+// The E-value to 4 digits, the motif file's text on hover, and the mark of a significant motif.
+std::string evalue_cell(const Model &model) {
+  return "<span class=\"nowrap\" title=\"E = " + evalue_text(model.log_evalue) + "\">" +
+         rounded_from_log(model.log_evalue) + "</span>" +
+         (is_significant(model) ? " <span class=\"mark\" title=\"E-value below " +
+                                      rounded(kSignificantEvalue) + "\">&#10003;</span>"
+                                : "");
+}
+
 void append_motif_table(std::string &out, const std::vector<Model> &models) {
-  out +=
-      "<h2>Motifs</h2>\n<table class=\"motifs\">\n<thead><tr><th>#</th><th>Name</th><th>Width</th>"
-      "<th>Sites</th><th>E-value</th><th>Information (bits)</th><th>LLR "
-      "(nats)</th></tr></thead>\n<tbody>\n";
+  out += "<h2>Motifs</h2>\n<p class=\"note\"><span class=\"mark\">&#10003;</span> E-value below " +
+         rounded(kSignificantEvalue) +
+         ". <span class=\"sort-hint\" hidden>Click a heading to sort.</span></p>\n"
+         "<div class=\"scroll\"><table class=\"motifs\">\n<thead><tr><th>#</th><th>Name</th>"
+         "<th>Width</th><th>Sites</th><th>E-value</th><th>Rel. entropy (bits)</th>"
+         "<th>LLR (nats)</th></tr></thead>\n<tbody>\n";
   for (size_t k = 0; k < models.size(); ++k) {
     const Model &model = models[k];
     const std::string number = std::to_string(k + 1);
-    out += "<tr><td class=\"num\"><a href=\"#motif-" + number + "\">" + number + "</a></td><td>" +
+    const double information = motif_rel_entropy(model);
+    out += std::string("<tr id=\"row-") + number + "\"" +
+           (is_significant(model) ? " class=\"significant\"" : "") +
+           "><td class=\"num\"><a href=\"#motif-" + number + "\">" + number + "</a></td><td>" +
            motif_name(model) + "</td><td class=\"num\">" + std::to_string(model.w) +
-           "</td><td class=\"num\">" + std::to_string(model.nsites) + "</td><td class=\"num\">" +
-           evalue_text(model.log_evalue) + "</td><td class=\"num\">" +
-           number_text(model.info_content) + "</td><td class=\"num\">" + number_text(model.llr) +
-           "</td></tr>\n";
+           "</td><td class=\"num\">" + std::to_string(model.nsites) +
+           "</td><td class=\"num\" data-sort=\"" + sort_key(model.log_evalue) + "\">" +
+           evalue_cell(model) + "</td><td class=\"num\" data-sort=\"" + sort_key(information) +
+           "\">" + rounded(information) + "</td><td class=\"num\" data-sort=\"" +
+           sort_key(model.llr) + "\">" + rounded(model.llr) + "</td></tr>\n";
   }
-  out += "</tbody>\n</table>\n";
+  out += "</tbody>\n</table></div>\n";
+}
+
+void append_logo_note(std::string &out, const LogoScales &scales) {
+  out +=
+      "<h2>Logos</h2>\n<p class=\"note\">Each letter is as tall as its probability times the "
+      "column's relative entropy against the background, in bits; the tallest letter is on top, "
+      "and a column's stack is as tall as its relative entropy. Under each column, the bar and "
+      "the number are &#8722;log<sub>10</sub>&#160;of the p-value of the column's "
+      "log-likelihood ratio, on one scale for every logo of this page: 0 to " +
+      rounded(scales.max_bar) + " here. The scale stops at " + rounded(kMaxBarScale) +
+      ": a bar beyond it has a red notch on top. The dashed line marks p&#160;=&#160;" +
+      rounded(kColumnPvalueLine) +
+      "; darker bars are below it. Hover over a column for its numbers.</p>\n"
+      "<div class=\"logos\">\n";
+}
+
+void append_logo_card(std::string &out, const Model &model, const Dataset &dataset,
+                      const LogoScales &scales, size_t number_value) {
+  const std::string number = std::to_string(number_value);
+  // A name that only repeats the number, as in a file this tool wrote, is not shown twice.
+  const std::string name =
+      model.id == number && model.alt.empty() ? "" : " &#183; " + motif_name(model);
+  const bool significant = is_significant(model);
+  out += std::string("<section class=\"motif") + (significant ? " significant" : "") +
+         "\" id=\"motif-" + number + "\">\n<h3>Motif " + number + name +
+         (significant ? " <span class=\"mark\">&#10003;</span>" : "") +
+         "</h3>\n<p><span class=\"nowrap\">E-value " + rounded_from_log(model.log_evalue) +
+         "</span> &#183; <span class=\"nowrap\">" + std::to_string(model.nsites) +
+         " sites</span> &#183; <span class=\"nowrap\">width " + std::to_string(model.w) +
+         "</span> &#183; <span class=\"nowrap\">" + rounded(motif_rel_entropy(model)) +
+         " bits</span> &#183; <span class=\"nowrap\">LLR " + rounded(model.llr) +
+         " nats</span></p>\n<div class=\"scroll\">";
+  out += sequence_logo_svg(model, dataset, scales, number_value);
+  out += "</div>\n<p class=\"save\"><a download=\"" + escaped(logo_file_name(number_value, model)) +
+         "\" href=\"" +
+         data_uri("image/svg+xml", standalone_logo_svg(model, dataset, scales, number_value)) +
+         "\">Save the logo as SVG</a></p>\n</section>\n";
 }
 
 }  // namespace
@@ -127,30 +258,15 @@ std::string format_html_report(const RunOptions &options, const std::vector<Mode
   out += kStyle;
   out += "</head>\n<body>\n";
   out += logo_glyph_defs(dataset);
-  out += "<h1>motifsig report</h1>\n";
+  append_header(out, options);
   append_summary(out, options, dataset);
   append_motif_table(out, models);
-  out +=
-      "<h2>Logos</h2>\n<p class=\"note\">Each letter is as tall as its probability times the "
-      "column's relative entropy against the background, in bits; the tallest letter is on top. "
-      "The bar under a column is &#8722;log<sub>10</sub>&#160;of the p-value of the column's "
-      "log-likelihood ratio. "
-      "Hover over a column for its exact numbers.</p>\n<div class=\"logos\">\n";
-  const double max_bits = logo_max_bits(models, dataset);
-  for (size_t k = 0; k < models.size(); ++k) {
-    const Model &model = models[k];
-    const std::string number = std::to_string(k + 1);
-    // A name that only repeats the number, as in a file this tool wrote, is not shown twice.
-    const std::string name =
-        model.id == number && model.alt.empty() ? "" : " &#183; " + motif_name(model);
-    out += "<section class=\"motif\" id=\"motif-" + number + "\">\n<h3>Motif " + number + name +
-           "</h3>\n<p>E-value " + evalue_text(model.log_evalue) + " &#183; " +
-           std::to_string(model.nsites) + " sites &#183; width " + std::to_string(model.w) +
-           " &#183; " + number_text(model.info_content) + " bits &#183; LLR " +
-           number_text(model.llr) + " nats</p>\n<div class=\"scroll\">";
-    out += sequence_logo_svg(model, dataset, max_bits, k + 1);
-    out += "</div>\n</section>\n";
-  }
-  out += "</div>\n</body>\n</html>\n";
+  const LogoScales scales = logo_scales(models, dataset);
+  append_logo_note(out, scales);
+  for (size_t k = 0; k < models.size(); ++k)
+    append_logo_card(out, models[k], dataset, scales, k + 1);
+  out += "</div>\n";
+  out += kScript;
+  out += "</body>\n</html>\n";
   return out;
 }

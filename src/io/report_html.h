@@ -1,6 +1,7 @@
-// The HTML report (--html): one self-contained page, no scripts, no external files. A summary
-// of the run, a table of all motifs, and per motif its sequence logo with a p-value bar under
-// every column.
+// The HTML report (--html): one self-contained page, no external files. The date, version and
+// search model of the run, its warnings, a summary, a table of all motifs that a small script
+// sorts, and per motif its sequence logo with a p-value bar under every column and a link that
+// saves the logo. Everything but the sorting reads without scripts.
 #pragma once
 
 #include <string>

@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "io/diagnostics.h"
 #include "io/reports.h"
 
 #ifndef MOTIFSIG_VERSION
@@ -20,7 +21,8 @@ ordered_json motif_json(size_t number, const Model &model, int alength) {
   motif["width"] = model.w;
   motif["nsites"] = model.nsites;
   motif["llr"] = model.llr;
-  motif["info_content"] = model.info_content;
+  motif["rel_entropy"] = motif_rel_entropy(model);
+  motif["info_content_uniform"] = model.info_content;
   motif["log_evalue"] = model.log_evalue;
   motif["log10_evalue"] = model.log_evalue / LN_10;
   motif["evalue"] = evalue_text(model.log_evalue);
@@ -31,7 +33,7 @@ ordered_json motif_json(size_t number, const Model &model, int alength) {
     columns.push_back({{"position", i + 1},
                        {"rel_entropy", model.col_rel_entropy[i]},
                        {"llr", model.col_llr[i]},
-                       {"log10_pvalue", model.col_log_pvalue[i] / LN_10}});
+                       {"log10_pvalue", column_log10_pvalue(model, i)}});
   }
   motif["matrix"] = std::move(matrix);
   motif["columns"] = std::move(columns);
@@ -44,6 +46,7 @@ std::string format_json_report(const RunOptions &options, const std::vector<Mode
                                const Dataset &dataset) {
   ordered_json doc;
   doc["tool"] = {{"name", "motifsig"}, {"version", MOTIFSIG_VERSION}};
+  doc["run_date"] = run_date();
   doc["command_line"] = options.command_line;
   doc["inputs"] = {
       {"sequence_file", options.sequences},
@@ -59,6 +62,12 @@ std::string format_json_report(const RunOptions &options, const std::vector<Mode
                   {"palindromic", options.palindromic},
                   {"sites", site_model_name(options.site_model)},
                   {"background", background_source(options)}};
+  ordered_json warnings = ordered_json::array();
+  for (const RunWarning &warning : run_warnings())
+    warnings.push_back({{"file", warning.file},
+                        {"line", warning.line > 0 ? ordered_json(warning.line) : ordered_json()},
+                        {"message", warning.message}});
+  doc["warnings"] = std::move(warnings);
   ordered_json motifs = ordered_json::array();
   for (size_t k = 0; k < models.size(); ++k)
     motifs.push_back(motif_json(k + 1, models[k], dataset.alength));

@@ -4,13 +4,17 @@
 #include "io/reports.h"
 
 std::string format_tsv_report(const std::vector<Model> &models) {
-  std::string out = "motif\tid\talt\twidth\tnsites\tllr\tinfo_content\tlog10_evalue\tevalue\n";
+  std::string out =
+      "motif\tid\talt\twidth\tnsites\tllr\trel_entropy\tinfo_content_uniform\tlog10_"
+      "evalue\tevalue\n";
   for (size_t k = 0; k < models.size(); ++k) {
     const Model &model = models[k];
     // Names are single tokens of the motif file, so they hold no TAB or line feed.
     out += std::to_string(k + 1) + '\t' + model.id + '\t' + model.alt + '\t';
     out += std::to_string(model.w) + '\t' + std::to_string(model.nsites) + '\t';
     append_exact(out, model.llr);
+    out += '\t';
+    append_exact(out, motif_rel_entropy(model));
     out += '\t';
     append_exact(out, model.info_content);
     out += '\t';

@@ -1,9 +1,24 @@
 #include "io/reports.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <utility>
+
+#include "io/diagnostics.h"
 #include "io/number_format.h"
 #include "io/report_html.h"
 #include "io/report_json.h"
 #include "io/report_tsv.h"
+#include "io/sequence_logo_svg.h"
+
+namespace {
+const std::time_t kStarted = std::time(nullptr);
+}  // namespace
 
 std::string evalue_text(double log_evalue) {
   std::string text;
@@ -25,6 +40,62 @@ std::string background_source(const RunOptions &options) {
   return options.background_path.empty() ? "motif file" : options.background_path;
 }
 
+double motif_rel_entropy(const Model &model) {
+  double sum = 0;
+  for (int i = 0; i < model.w; ++i) sum += model.col_rel_entropy[i];
+  return sum;
+}
+
+double column_log10_pvalue(const Model &model, int i) {
+  const double value = model.col_log_pvalue[i] / LN_10;
+  return value > 0 ? 0 : value;
+}
+
+bool is_significant(const Model &model) { return model.log_evalue < std::log(kSignificantEvalue); }
+
+std::string run_date() {
+  std::time_t when = kStarted;
+  if (const char *epoch = std::getenv("SOURCE_DATE_EPOCH")) {
+    char *end = nullptr;
+    const long long seconds = std::strtoll(epoch, &end, 10);
+    if (end != epoch && *end == '\0' && seconds >= 0) when = static_cast<std::time_t>(seconds);
+  }
+  std::tm utc{};
+  char text[32] = "";
+  if (gmtime_r(&when, &utc) != nullptr)
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return text;
+}
+
+std::string logo_file_name(size_t number, const Model &model) {
+  const std::string plain = "motif-" + std::to_string(number);
+  const std::string &id = model.id;
+  const bool safe = !id.empty() && id.size() <= 64 && id[0] != '.' && id[0] != '-' &&
+                    id.find_first_not_of(
+                        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                        "0123456789._+-") == std::string::npos;
+  return safe && id != std::to_string(number) ? plain + "-" + id + ".svg" : plain + ".svg";
+}
+
+std::vector<std::string> logo_paths(const RunOptions &options, const std::vector<Model> &models) {
+  std::vector<std::string> paths;
+  if (options.logos_dir.empty()) return paths;
+  const std::string dir = options.logos_dir + (options.logos_dir.back() == '/' ? "" : "/");
+  for (size_t k = 0; k < models.size(); ++k)
+    paths.push_back(dir + logo_file_name(k + 1, models[k]));
+  return paths;
+}
+
+void make_logos_dir(const RunOptions &options) {
+  if (options.logos_dir.empty()) return;
+  const char *path = options.logos_dir.c_str();
+  if (mkdir(path, 0777) == 0) return;
+  const int saved = errno;
+  struct stat info;
+  if (saved == EEXIST && stat(path, &info) == 0 && S_ISDIR(info.st_mode)) return;
+  file_error(path, 0, "cannot create the directory for --logos: %s", std::strerror(saved));
+}
+
 std::vector<OutputFile> format_reports(const RunOptions &options, const std::vector<Model> &models,
                                        const Dataset &dataset) {
   std::vector<OutputFile> reports;
@@ -33,5 +104,12 @@ std::vector<OutputFile> format_reports(const RunOptions &options, const std::vec
     reports.push_back({options.json_path, format_json_report(options, models, dataset)});
   if (!options.html_path.empty())
     reports.push_back({options.html_path, format_html_report(options, models, dataset)});
+  if (!options.logos_dir.empty()) {
+    const LogoScales scales = logo_scales(models, dataset);
+    std::vector<std::string> paths = logo_paths(options, models);
+    for (size_t k = 0; k < models.size(); ++k)
+      reports.push_back(
+          {std::move(paths[k]), standalone_logo_svg(models[k], dataset, scales, k + 1)});
+  }
   return reports;
 }

@@ -1,6 +1,7 @@
 // The reports written beside the motif file on request: a table with one row per motif
-// (--tsv), the whole result as JSON (--json) and a page with a sequence logo per motif
-// (--html). They read the records after the statistics and change nothing in them.
+// (--tsv), the whole result as JSON (--json), a page with a sequence logo per motif (--html)
+// and one SVG file per logo (--logos). They read the records after the statistics and change
+// nothing in them.
 #pragma once
 
 #include <cstdint>
@@ -16,8 +17,31 @@
 std::vector<OutputFile> format_reports(const RunOptions &options, const std::vector<Model> &models,
                                        const Dataset &dataset);
 
+// Where --logos puts each motif's logo, in the order of the motifs; none without --logos.
+std::vector<std::string> logo_paths(const RunOptions &options, const std::vector<Model> &models);
+
+// Creates the --logos directory when it does not exist yet (its parent must); called just
+// before the outputs are written, so that a run stopped earlier leaves no directory behind.
+void make_logos_dir(const RunOptions &options);
+
+// A motif whose E-value is below this is marked significant in the HTML report.
+constexpr double kSignificantEvalue = 0.05;
+
 // Values that every report shows the same way.
 std::string evalue_text(double log_evalue);  // exactly as the motif file writes it
 int64_t total_length(const Dataset &dataset);
 const char *site_model_name(MOTYPE site_model);            // "per-sequence" or "anywhere"
 std::string background_source(const RunOptions &options);  // "motif file" or the --background path
+// The information of a motif: the sum of its columns' relative entropies against the run's
+// background, in bits, which is the height of all stacks of its logo together.
+double motif_rel_entropy(const Model &model);
+// log10 of column i's p-value, at most 0: interpolation in the distribution's tail table can
+// give a p-value a hair above 1 for a column at the background.
+double column_log10_pvalue(const Model &model, int i);
+bool is_significant(const Model &model);
+// When the run started, in UTC, as "2026-12-07T08:15:00Z"; SOURCE_DATE_EPOCH, when set to a
+// number of seconds, stands for the clock, so that a rebuilt report can be the same to the byte.
+std::string run_date();
+// The name of motif `number`'s logo file: "motif-2.svg", or "motif-2-ID.svg" when the motif's
+// id is a plain file name that says more than the number.
+std::string logo_file_name(size_t number, const Model &model);

@@ -16,10 +16,14 @@
 
 namespace {
 
-// Geometry in pixels: columns, the margins around the logo, the logo's height, the band of
-// position numbers and the band of p-value bars under it.
+// Geometry in pixels: the margins around the logo, the logo's height, the band of position
+// numbers, the band of p-value bars and the band of their values under it.
 constexpr double kLeft = 54, kRight = 10, kTop = 10, kLogo = 140;
-constexpr double kNumbers = 18, kBars = 44, kBottom = 6;
+constexpr double kNumbers = 18, kBars = 56, kValues = 13, kBottom = 4;
+constexpr char kAxisColour[] = "#888";
+constexpr char kBarColour[] = "#3f5f8a";      // a column with p below the reference line
+constexpr char kWeakBarColour[] = "#a9b4c2";  // any other column
+constexpr char kLineColour[] = "#c0392b";     // the reference line and the mark of a capped bar
 
 void appendf(std::string &out, const char *format, ...) __attribute__((format(printf, 2, 3)));
 void appendf(std::string &out, const char *format, ...) {
@@ -73,63 +77,209 @@ const char *nucleotide_colour(char letter) {
 // Narrow motifs get wide columns, wide ones stay on a screen: 40 pixels down to 22.
 double column_width(int w) { return w > 0 ? std::floor(std::clamp(480.0 / w, 22.0, 40.0)) : 40.0; }
 
-// Ticks at whole multiples of a step that gives at most eight of them.
-double tick_step(double top) {
+// Ticks at whole multiples of a step that gives at most `count` of them above 0.
+double tick_step(double top, double count) {
   for (double step : {0.5, 1.0, 2.0, 5.0, 10.0, 20.0, 50.0, 100.0, 200.0, 500.0})
-    if (top / step <= 8) return step;
-  return std::ceil(top / 8);
+    if (top / step <= count) return step;
+  return std::ceil(top / count);
 }
 
-// The smallest of 1, 2, 5, 10, 20, ... x 10^k that is at least `value` (and at least 1).
+// The smallest of 2, 5, 10, 20, 50, ... that is at least `value`.
 double nice_ceiling(double value) {
-  if (!(value > 1)) return 1;
+  if (!(value > 2)) return 2;
   const double power = std::pow(10.0, std::floor(std::log10(value)));
   for (double m : {1.0, 2.0, 5.0, 10.0})
     if (m * power >= value) return m * power;
   return 10 * power;
 }
 
-// A letter of letter index j, `height` pixels tall, its top left corner at (x, y).
+// The shapes of the capital letters of the alphabet, each once.
+std::string glyph_paths(const Dataset &dataset) {
+  std::string out;
+  bool defined[26] = {};
+  for (int j = 0; j < dataset.alength; ++j) {
+    const char letter = dataset.alphabet[j];
+    const char *outline = glyph_outline(letter);
+    if (outline == nullptr || defined[letter - 'A']) continue;
+    defined[letter - 'A'] = true;
+    out += std::string("<path id=\"glyph-") + letter + "\" d=\"" + outline + "\"/>";
+  }
+  return out;
+}
+
+// A letter of letter index j, `height` pixels tall, its top left corner at (x, y). `link` is
+// the attribute that refers to a shape: "href" on a page, "xlink:href" in a file of its own,
+// which older drawing programs read.
 void append_letter(std::string &out, const Dataset &dataset, int j, double x, double y,
-                   double width, double height) {
+                   double width, double height, const char *link) {
   const char letter = dataset.alphabet[j];
+  const std::string colour = letter_colour(dataset, j);
   if (glyph_outline(letter) != nullptr) {
     appendf(out,
-            "<use href=\"#glyph-%c\" class=\"l%d\" transform=\"translate(%.5g %.5g)scale(%.4g "
+            "<use %s=\"#glyph-%c\" fill=\"%s\" transform=\"translate(%.5g %.5g)scale(%.4g "
             "%.4g)\"/>",
-            letter, j, x, y, width / 100, height / 100);
+            link, letter, colour.c_str(), x, y, width / 100, height / 100);
     return;
   }
   // Any other byte: a scaled text glyph, whose cap height is about 0.72 of the font size.
-  appendf(
-      out,
-      "<text class=\"l%d\" transform=\"translate(%.5g %.5g)scale(%.4g %.4g)\" font-size=\"100\" "
-      "font-family=\"monospace\" font-weight=\"bold\" textLength=\"60\" "
-      "lengthAdjust=\"spacingAndGlyphs\">",
-      j, x, y + height, width / 60, height / 72);
+  appendf(out,
+          "<text fill=\"%s\" transform=\"translate(%.5g %.5g)scale(%.4g %.4g)\" font-size=\"100\" "
+          "font-family=\"monospace\" font-weight=\"bold\" textLength=\"60\" "
+          "lengthAdjust=\"spacingAndGlyphs\">",
+          colour.c_str(), x, y + height, width / 60, height / 72);
   append_escaped(out, std::string_view(&letter, 1));
   out += "</text>";
 }
 
+// -log10 of column i's p-value, never below 0.
+double bar_value(const Model &model, int i) {
+  const double value = -column_log10_pvalue(model, i);
+  return value > 0 ? value : 0;
+}
+
 // The hover text of column i: its statistics and every letter's probability, largest first,
-// each number to the last digit the run holds.
+// to 4 significant digits (the JSON report has every digit).
 std::string column_title(const Model &model, const Dataset &dataset, int i,
                          const std::vector<int> &order) {
-  std::string title = "Position " + std::to_string(i + 1) + "\nrelative entropy ";
-  append_exact(title, model.col_rel_entropy[i]);
-  title += " bits\nLLR ";
-  append_exact(title, model.col_llr[i]);
-  title += " nats\np-value ";
-  append_evalue(title, model.col_log_pvalue[i]);
-  title += ", -log10 p = ";
-  append_exact(title, -model.col_log_pvalue[i] / LN_10);
+  const double log_pvalue = std::min(model.col_log_pvalue[i], 0.0);
+  std::string title = "Position " + std::to_string(i + 1) + "\nrelative entropy " +
+                      rounded(model.col_rel_entropy[i]) + " bits\nLLR " +
+                      rounded(model.col_llr[i]) + " nats\np-value " + rounded_from_log(log_pvalue) +
+                      ", -log10 p = " + rounded(bar_value(model, i));
   for (size_t k = 0; k < order.size(); ++k) {
     title += k % 5 == 0 ? "\n" : "   ";
     title += dataset.alphabet[order[k]];
-    title += ' ';
-    append_exact(title, model.matrix[i][order[k]]);
+    title += ' ' + rounded(model.matrix[i][order[k]]);
   }
   return escaped(title);
+}
+
+// The value under a bar: one decimal below 10, whole numbers above.
+std::string bar_label(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, value < 9.95 ? "%.1f" : "%.0f", value);
+  return text;
+}
+
+void append_axes(std::string &out, const Model &model, const LogoScales &scales, double column) {
+  const double logo_bottom = kTop + kLogo;
+  const double bars_top = logo_bottom + kNumbers, bars_bottom = bars_top + kBars;
+  const double right = kLeft + model.w * column;
+  appendf(out, "<g class=\"axis\" fill=\"none\" stroke=\"%s\">", kAxisColour);
+  appendf(out, "<path d=\"M%.1f %.1fV%.1f\"/>", kLeft - 6, kTop, logo_bottom);
+  const double bit_step = tick_step(scales.max_bits, 8);
+  for (double bits = 0; bits <= scales.max_bits + 1e-9; bits += bit_step)
+    appendf(out, "<path d=\"M%.1f %.1fh-4\"/>", kLeft - 6,
+            logo_bottom - bits / scales.max_bits * kLogo);
+  appendf(out, "<path d=\"M%.1f %.1fV%.1f\"/>", kLeft - 6, bars_top, bars_bottom);
+  const double bar_step = tick_step(scales.max_bar, 2);
+  for (double value = 0; value <= scales.max_bar + 1e-9; value += bar_step)
+    appendf(out, "<path d=\"M%.1f %.1fh-4\"/>", kLeft - 6,
+            bars_bottom - value / scales.max_bar * kBars);
+  appendf(out, "<path d=\"M%.1f %.1fH%.1fM%.1f %.1fH%.1f\"/>", kLeft - 2, logo_bottom, right,
+          kLeft - 2, bars_bottom, right);
+  const double line = bars_bottom + std::log10(kColumnPvalueLine) / scales.max_bar * kBars;
+  appendf(out,
+          "<path d=\"M%.1f %.2fH%.1f\" stroke=\"%s\" stroke-dasharray=\"4 3\"><title>p = "
+          "%g</title></path>",
+          kLeft - 2, line, right, kLineColour, kColumnPvalueLine);
+  out += "</g><g class=\"axis\" font-size=\"10\" fill=\"#555\" text-anchor=\"end\">";
+  for (double bits = 0; bits <= scales.max_bits + 1e-9; bits += bit_step)
+    appendf(out, "<text x=\"%.1f\" y=\"%.1f\" dy=\"0.35em\">%g</text>", kLeft - 12,
+            logo_bottom - bits / scales.max_bits * kLogo, bits);
+  for (double value = 0; value <= scales.max_bar + 1e-9; value += bar_step)
+    appendf(out, "<text x=\"%.1f\" y=\"%.1f\" dy=\"0.35em\">%g</text>", kLeft - 12,
+            bars_bottom - value / scales.max_bar * kBars, value);
+  appendf(out,
+          "<text transform=\"translate(14 %.1f) rotate(-90)\" text-anchor=\"middle\" "
+          "font-size=\"11\" fill=\"#333\">bits</text>",
+          kTop + kLogo / 2);
+  appendf(out,
+          "<text transform=\"translate(14 %.1f) rotate(-90)\" text-anchor=\"middle\" "
+          "font-size=\"11\" fill=\"#333\">-log10 p</text>",
+          (bars_top + bars_bottom) / 2);
+  out += "</g>";
+}
+
+std::string logo_svg(const Model &model, const Dataset &dataset, const LogoScales &scales,
+                     size_t number, bool standalone) {
+  const int A = dataset.alength;
+  const double column = column_width(model.w);
+  const double width = kLeft + model.w * column + kRight;
+  const double logo_bottom = kTop + kLogo;
+  const double bars_top = logo_bottom + kNumbers, bars_bottom = bars_top + kBars;
+  const double height = bars_bottom + kValues + kBottom;
+  const double px_per_bit = kLogo / scales.max_bits;
+
+  std::string out;
+  if (standalone)
+    out +=
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" "
+        "xmlns:xlink=\"http://www.w3.org/1999/xlink\" ";
+  else
+    appendf(out, "<svg class=\"logo\" id=\"logo-%zu\" ", number);
+  appendf(out,
+          "width=\"%.0f\" height=\"%.0f\" viewBox=\"0 0 %.0f %.0f\" font-family=\"sans-serif\" "
+          "role=\"img\" aria-label=\"sequence logo of motif %zu\"><defs>",
+          width, height, width, height, number);
+  if (standalone) out += glyph_paths(dataset);
+  // Letters stay inside the logo's box whatever their shapes, text glyphs included.
+  appendf(out,
+          "<clipPath id=\"clip-%zu\"><rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" "
+          "height=\"%.1f\"/></clipPath></defs>",
+          number, kLeft, kTop, model.w * column, kLogo);
+  append_axes(out, model, scales, column);
+
+  std::vector<int> order(static_cast<size_t>(A));
+  for (int i = 0; i < model.w; ++i) {
+    const double x = kLeft + i * column;
+    const double entropy = model.col_rel_entropy[i];
+    // Letters from the shortest up, so the tallest stands on top; ties keep alphabet order.
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return model.matrix[i][a] < model.matrix[i][b]; });
+    out += "<g class=\"col\"><title>";
+    out += column_title(model, dataset, i, std::vector<int>(order.rbegin(), order.rend()));
+    appendf(out,
+            "</title><rect class=\"hit\" x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" "
+            "fill-opacity=\"0\"/><g clip-path=\"url(#clip-%zu)\">",
+            x, kTop, column, bars_bottom + kValues - kTop, number);
+    double y = logo_bottom;
+    if (entropy > 0 && std::isfinite(entropy)) {
+      for (int j : order) {
+        const double h = model.matrix[i][j] * entropy * px_per_bit;
+        if (!(h > 0)) continue;
+        y -= h;
+        if (h >= 0.5)
+          append_letter(out, dataset, j, x + 1, y, column - 2, h,
+                        standalone ? "xlink:href" : "href");
+      }
+    }
+    appendf(out,
+            "</g><text x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\" font-size=\"9\" "
+            "fill=\"#555\">%d</text>",
+            x + column / 2, logo_bottom + 13, i + 1);
+    const double value = bar_value(model, i);
+    const bool capped = value > scales.max_bar;
+    const double bar_height = std::min(value / scales.max_bar, 1.0) * kBars;
+    const bool strong = value > -std::log10(kColumnPvalueLine);
+    if (bar_height > 0)
+      appendf(out, "<rect x=\"%.1f\" y=\"%.2f\" width=\"%.1f\" height=\"%.2f\" fill=\"%s\"/>",
+              x + 4, bars_bottom - bar_height, column - 8, bar_height,
+              strong ? kBarColour : kWeakBarColour);
+    if (capped)  // a notch on top: the bar would go on
+      appendf(out, "<path d=\"M%.1f %.1fh%.1fl%.1f -5Z\" fill=\"%s\"/>", x + 4, bars_top + 5,
+              column - 8, -(column - 8) / 2, kLineColour);
+    // The value, where its digits fit the column (at about 5.5 pixels each).
+    const std::string label = bar_label(value);
+    if (label.size() * 5.5 <= column - 2)
+      appendf(out,
+              "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\" font-size=\"9\" "
+              "fill=\"%s\">%s</text>",
+              x + column / 2, bars_bottom + 10, capped ? kLineColour : "#333", label.c_str());
+    out += "</g>";
+  }
+  return out + "</svg>" + (standalone ? "\n" : "");
 }
 
 }  // namespace
@@ -150,115 +300,28 @@ std::string letter_colour(const Dataset &dataset, int j) {
   return kPalette[j % 10];
 }
 
-double logo_max_bits(const std::vector<Model> &models, const Dataset &dataset) {
+LogoScales logo_scales(const std::vector<Model> &models, const Dataset &dataset) {
   double top = std::log(static_cast<double>(std::max(dataset.alength, 2))) / LN_2;
+  double bar = 0;
   for (const Model &model : models)
-    for (int i = 0; i < model.w; ++i)
+    for (int i = 0; i < model.w; ++i) {
       if (std::isfinite(model.col_rel_entropy[i])) top = std::max(top, model.col_rel_entropy[i]);
-  return std::ceil(top - 1e-9);
+      if (std::isfinite(bar_value(model, i))) bar = std::max(bar, bar_value(model, i));
+    }
+  return {std::ceil(top - 1e-9), std::min(nice_ceiling(bar), kMaxBarScale)};
 }
 
 std::string logo_glyph_defs(const Dataset &dataset) {
-  std::string out = "<svg class=\"glyphs\" width=\"0\" height=\"0\" aria-hidden=\"true\"><style>";
-  for (int j = 0; j < dataset.alength; ++j)
-    appendf(out, ".l%d{fill:%s}", j, letter_colour(dataset, j).c_str());
-  out += "</style><defs>";
-  bool defined[26] = {};
-  for (int j = 0; j < dataset.alength; ++j) {
-    const char letter = dataset.alphabet[j];
-    const char *outline = glyph_outline(letter);
-    if (outline == nullptr || defined[letter - 'A']) continue;
-    defined[letter - 'A'] = true;
-    appendf(out, "<path id=\"glyph-%c\" d=\"%s\"/>", letter, outline);
-  }
-  return out + "</defs></svg>\n";
+  return "<svg class=\"glyphs\" width=\"0\" height=\"0\" aria-hidden=\"true\"><defs>" +
+         glyph_paths(dataset) + "</defs></svg>\n";
 }
 
-std::string sequence_logo_svg(const Model &model, const Dataset &dataset, double max_bits,
+std::string sequence_logo_svg(const Model &model, const Dataset &dataset, const LogoScales &scales,
                               size_t number) {
-  const int A = dataset.alength;
-  const double column = column_width(model.w);
-  const double width = kLeft + model.w * column + kRight;
-  const double logo_bottom = kTop + kLogo;
-  const double bars_top = logo_bottom + kNumbers, bars_bottom = bars_top + kBars;
-  const double height = bars_bottom + kBottom;
-  const double px_per_bit = kLogo / max_bits;
+  return logo_svg(model, dataset, scales, number, false);
+}
 
-  double max_bar = 0;
-  for (int i = 0; i < model.w; ++i)
-    if (std::isfinite(model.col_log_pvalue[i]))
-      max_bar = std::max(max_bar, -model.col_log_pvalue[i] / LN_10);
-  const double bar_top_value = nice_ceiling(max_bar);
-
-  std::string out;
-  appendf(out,
-          "<svg class=\"logo\" id=\"logo-%zu\" width=\"%.0f\" height=\"%.0f\" viewBox=\"0 0 %.0f "
-          "%.0f\" "
-          "role=\"img\" aria-label=\"sequence logo of motif %zu\">",
-          number, width, height, width, height, number);
-
-  // Bit axis with its ticks, and the -log10 p axis of the bars.
-  out += "<g class=\"axis\">";
-  appendf(out, "<path d=\"M%.1f %.1fV%.1f\"/>", kLeft - 6, kTop, logo_bottom);
-  const double step = tick_step(max_bits);
-  for (double bits = 0; bits <= max_bits + 1e-9; bits += step) {
-    const double y = logo_bottom - bits * px_per_bit;
-    appendf(out,
-            "<path d=\"M%.1f %.1fh-4\"/><text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\" "
-            "dy=\"0.35em\">%g</text>",
-            kLeft - 6, y, kLeft - 12, y, bits);
-  }
-  appendf(out,
-          "<text class=\"label\" transform=\"translate(14 %.1f) rotate(-90)\" "
-          "text-anchor=\"middle\">bits</text>",
-          kTop + kLogo / 2);
-  appendf(out, "<path d=\"M%.1f %.1fV%.1f\"/>", kLeft - 6, bars_top, bars_bottom);
-  appendf(out, "<path d=\"M%.1f %.1fh-4M%.1f %.1fh-4\"/>", kLeft - 6, bars_top, kLeft - 6,
-          bars_bottom);
-  appendf(out, "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\" dy=\"0.35em\">%g</text>",
-          kLeft - 12, bars_top, bar_top_value);
-  appendf(out, "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\" dy=\"0.35em\">0</text>", kLeft - 12,
-          bars_bottom);
-  appendf(
-      out,
-      "<text class=\"label\" transform=\"translate(14 %.1f) rotate(-90)\" text-anchor=\"middle\">"
-      "-log10 p</text>",
-      (bars_top + bars_bottom) / 2);
-  appendf(out, "<path d=\"M%.1f %.1fH%.1fM%.1f %.1fH%.1f\"/>", kLeft - 2, logo_bottom,
-          kLeft + model.w * column, kLeft - 2, bars_bottom, kLeft + model.w * column);
-  out += "</g>";
-
-  std::vector<int> order(static_cast<size_t>(A));
-  for (int i = 0; i < model.w; ++i) {
-    const double x = kLeft + i * column;
-    const double entropy = model.col_rel_entropy[i];
-    // Letters from the shortest up, so the tallest stands on top; ties keep alphabet order.
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](int a, int b) { return model.matrix[i][a] < model.matrix[i][b]; });
-    out += "<g class=\"col\"><title>";
-    out += column_title(model, dataset, i, std::vector<int>(order.rbegin(), order.rend()));
-    appendf(out,
-            "</title><rect class=\"hit\" x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\"/>", x,
-            kTop, column, bars_bottom - kTop);
-    double y = logo_bottom;
-    if (entropy > 0 && std::isfinite(entropy)) {
-      for (int j : order) {
-        const double h = model.matrix[i][j] * entropy * px_per_bit;
-        if (!(h > 0)) continue;
-        y -= h;
-        if (h >= 0.5) append_letter(out, dataset, j, x + 1, y, column - 2, h);
-      }
-    }
-    appendf(out, "<text class=\"pos\" x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\">%d</text>",
-            x + column / 2, logo_bottom + 13, i + 1);
-    const double bar = -model.col_log_pvalue[i] / LN_10;
-    const double bar_height =
-        std::isfinite(bar) ? std::min(bar / bar_top_value, 1.0) * kBars : kBars;
-    if (bar_height > 0)
-      appendf(out, "<rect class=\"bar\" x=\"%.1f\" y=\"%.2f\" width=\"%.1f\" height=\"%.2f\"/>",
-              x + 4, bars_bottom - bar_height, column - 8, bar_height);
-    out += "</g>";
-  }
-  return out + "</svg>";
+std::string standalone_logo_svg(const Model &model, const Dataset &dataset,
+                                const LogoScales &scales, size_t number) {
+  return logo_svg(model, dataset, scales, number, true);
 }

@@ -1,7 +1,7 @@
-// Sequence logos as inline SVG for the HTML report. In each column the letters stand stacked,
-// the tallest on top, each as tall as its probability times the column's relative entropy in
-// bits; under the column a bar shows -log10 of the p-value of the column's LLR. Hovering a
-// column shows its exact numbers.
+// Sequence logos as SVG, for the HTML report and as files of their own. In each column the
+// letters stand stacked, the tallest on top, each as tall as its probability times the column's
+// relative entropy in bits; under the column a bar and a number show -log10 of the p-value of
+// the column's LLR. Hovering a column shows its numbers.
 #pragma once
 
 #include <string>
@@ -9,16 +9,33 @@
 
 #include "records/records.h"
 
-// Height of the bit axis shared by every logo on a page: log2 of the alphabet size, or the
-// largest column relative entropy when a skewed background makes it larger, rounded up.
-double logo_max_bits(const std::vector<Model> &models, const Dataset &dataset);
+// The -log10 p axis never goes above this; a column beyond it gets a full bar with a mark.
+constexpr double kMaxBarScale = 20;
+// The reference line of the bars: a column p-value of 0.05.
+constexpr double kColumnPvalueLine = 0.05;
+
+// The axes every logo of a page shares, so that logos compare at a glance.
+struct LogoScales {
+  double max_bits;  // top of the bit axis
+  double max_bar;   // top of the -log10 p axis
+};
+
+// The bit axis goes to log2 of the alphabet size, or to the largest column relative entropy when
+// a skewed background makes it larger, rounded up. The -log10 p axis goes to the largest column
+// value rounded up to 2, 5 or 10 x 10^k, at least 2 (so that the reference line shows) and at
+// most kMaxBarScale.
+LogoScales logo_scales(const std::vector<Model> &models, const Dataset &dataset);
 
 // A hidden SVG that defines the letter shapes every logo on the page refers to.
 std::string logo_glyph_defs(const Dataset &dataset);
 
-// The logo of motif `number` (from 1).
-std::string sequence_logo_svg(const Model &model, const Dataset &dataset, double max_bits,
+// The logo of motif `number` (from 1), inline in a page that holds logo_glyph_defs.
+std::string sequence_logo_svg(const Model &model, const Dataset &dataset, const LogoScales &scales,
                               size_t number);
+
+// The same logo as a file of its own, with its letter shapes, ready for a figure.
+std::string standalone_logo_svg(const Model &model, const Dataset &dataset,
+                                const LogoScales &scales, size_t number);
 
 // The fill colour of letter j: nucleotides and amino acids in their conventional colours,
 // any other alphabet from a palette of distinct colours.

@@ -5,10 +5,12 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
+#include <utility>
 
 namespace {
 StopHandler installed_handler = nullptr;
@@ -20,17 +22,20 @@ std::atomic<int> temp_state{kIdle};
 std::atomic<int> pending_signal{0};  // a signal that came during a change
 static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs lock-free atomics");
 
-// A run writes its motif file and a few reports; each is in flight only while it is written.
-constexpr int kMaxTracked = 16;
+// The files in flight: a motif file and a few reports, or a logo per motif. The table grows
+// only between begin_temp_change and end_temp_change, so the signal handler sees it whole.
 struct Tracked {
   int dir_fd;
   const char *name;  // nullptr: a free slot
 };
-Tracked tracked[kMaxTracked];
+Tracked initial_table[16];
+Tracked *tracked = initial_table;
+size_t tracked_capacity = 16;
 
 // Async-signal-safe.
 void remove_tracked() {
-  for (Tracked &file : tracked) {
+  for (size_t i = 0; i < tracked_capacity; ++i) {
+    Tracked &file = tracked[i];
     if (file.name != nullptr) unlinkat(file.dir_fd, file.name, 0);
     file.name = nullptr;
   }
@@ -78,17 +83,28 @@ void end_temp_change() {
 }
 
 bool track_temp_file(int dir_fd, const char *name) {
-  for (Tracked &slot : tracked)
-    if (slot.name == nullptr) {
-      slot = {dir_fd, name};
+  for (size_t i = 0; i < tracked_capacity; ++i)
+    if (tracked[i].name == nullptr) {
+      tracked[i] = {dir_fd, name};
       return true;
     }
   return false;
 }
 
 void untrack_temp_file(const char *name) {
-  for (Tracked &slot : tracked)
-    if (slot.name == name) slot.name = nullptr;
+  for (size_t i = 0; i < tracked_capacity; ++i)
+    if (tracked[i].name == name) tracked[i].name = nullptr;
+}
+
+void reserve_temp_files(size_t count) {
+  if (count <= tracked_capacity) return;
+  Tracked *table = new Tracked[count]();  // before the change, which must not stop
+  begin_temp_change();
+  std::copy(tracked, tracked + tracked_capacity, table);
+  std::swap(tracked, table);
+  tracked_capacity = count;
+  end_temp_change();
+  if (table != initial_table) delete[] table;
 }
 
 void stop_on_signals() {

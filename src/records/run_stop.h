@@ -5,6 +5,8 @@
 // by a fatal error or by a signal removes them.
 #pragma once
 
+#include <cstddef>
+
 using StopHandler = void (*)(int status);
 
 // Ends the run with `status`: removes the temporary files in flight, calls the installed
@@ -33,3 +35,6 @@ void end_temp_change();
 // files are tracked already.
 bool track_temp_file(int dir_fd, const char *name);
 void untrack_temp_file(const char *name);
+
+// Makes room for `count` files tracked at once. Not between the two calls above.
+void reserve_temp_files(size_t count);

@@ -2,13 +2,17 @@
 // and rendered by a real browser. The TSV report and failures to write one are in tool_cases.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "io/markup.h"
 #include "io/read_m_seqs.h"
 #include "io/read_seqs.h"
 #include "io/readmodel.h"
@@ -31,7 +35,7 @@ bool well_formed(const std::string &html) {
     const size_t end = html.find('>', at);
     if (end == std::string::npos) return false;
     const std::string tag = html.substr(at + 1, end - at - 1);
-    if (tag[0] == '!' || tag.back() == '/') continue;
+    if (tag[0] == '!' || tag[0] == '?' || tag.back() == '/') continue;
     const bool closing = tag[0] == '/';
     const std::string name = tag.substr(closing, tag.find_first_of(" \n", closing) - closing);
     if (!closing)
@@ -50,13 +54,17 @@ size_t count(const std::string &text, const std::string &what) {
   return n;
 }
 
-// A run of the example in `example` ("" or "protein/") with the two reports into `dir`.
+// A run of the example in `example` ("" or "protein/") with every report into `dir`.
 std::vector<std::string> with_reports(const TempDir &dir, const std::string &example) {
   const std::string in = MOTIFSIG_EXAMPLES "/" + example;
   return {"--json",
           dir.path("r.json"),
           "--html",
           dir.path("r.html"),
+          "--tsv",
+          dir.path("r.tsv"),
+          "--logos",
+          dir.path("logos"),
           in + (example.empty() ? "peaks.fa" : "proteins.fa"),
           in + "motifs.txt",
           in + "sites.tsv",
@@ -70,7 +78,7 @@ TEST(Reports, AgreeWithTheStatisticsAndChangeNoOutput) {
     SCOPED_TRACE(example);
     TempDir dir;
     const std::vector<std::string> args = with_reports(dir, example);
-    const RunResult plain = run_tool({args.begin() + 4, args.end()});
+    const RunResult plain = run_tool({args.begin() + 8, args.end()});
     const std::string motif_file = read_file(args.back());
     const RunResult with = run_tool(args);
     ASSERT_EQ(with.status, 0) << with.err;
@@ -80,14 +88,18 @@ TEST(Reports, AgreeWithTheStatisticsAndChangeNoOutput) {
     // The same statistics computed here: the reports must carry them to the bit.
     TestRecords r;
     const Dataset &d = r.dataset;
-    read_seqs(args[4].c_str(), r.dataset);
-    readmodel(args[5].c_str(), r.models, r.dataset);
-    read_m_seqs(args[6].c_str(), r.models);
+    read_seqs(args[8].c_str(), r.dataset);
+    readmodel(args[9].c_str(), r.models, r.dataset);
+    read_m_seqs(args[10].c_str(), r.models);
     my_calc_evalue(r.models, r.dataset);
     const json doc = json::parse(read_file(dir.path("r.json")));
     const std::string html = read_file(dir.path("r.html"));
     EXPECT_TRUE(well_formed(html));
     EXPECT_EQ(count(html, "<svg class=\"logo\""), r.models.size());
+    EXPECT_EQ(count(html, "<tr id=\"row-"), r.models.size());  // no script needed to read it
+    std::istringstream tsv(read_file(dir.path("r.tsv")));
+    std::string line;
+    std::getline(tsv, line);  // the header
     ASSERT_EQ(doc["motifs"].size(), r.models.size());
     EXPECT_EQ(doc["inputs"]["sequences"], d.nseqs);
     for (int j = 0; j < d.alength; ++j) EXPECT_EQ(doc["inputs"]["background"][j], d.background[j]);
@@ -101,15 +113,30 @@ TEST(Reports, AgreeWithTheStatisticsAndChangeNoOutput) {
       EXPECT_EQ(motif["llr"], model.llr);
       EXPECT_EQ(motif["log_evalue"], model.log_evalue);
       EXPECT_EQ(motif["log10_evalue"], model.log_evalue / LN_10);
-      EXPECT_EQ(motif["info_content"], model.info_content);
+      EXPECT_EQ(motif["info_content_uniform"], model.info_content);
       ASSERT_EQ(motif["columns"].size(), static_cast<size_t>(model.w));
+      // The information of a motif is the height of its logo's stacks added up, in the JSON
+      // and in the table alike; no column's p-value is above 1.
+      double stacks = 0;
       for (int i = 0; i < model.w; ++i) {
         const json &column = motif["columns"][i];
         EXPECT_EQ(column["rel_entropy"], model.col_rel_entropy[i]);
+        stacks += model.col_rel_entropy[i];
         EXPECT_EQ(column["llr"], model.col_llr[i]);
-        EXPECT_EQ(column["log10_pvalue"], model.col_log_pvalue[i] / LN_10);
+        EXPECT_EQ(column["log10_pvalue"], std::min(model.col_log_pvalue[i] / LN_10, 0.0));
         for (int j = 0; j < d.alength; ++j) EXPECT_EQ(motif["matrix"][i][j], model.matrix[i][j]);
       }
+      EXPECT_EQ(motif["rel_entropy"], stacks);
+      std::getline(tsv, line);
+      std::vector<std::string> fields;
+      for (std::istringstream cells(line); std::getline(cells, fields.emplace_back(), '\t');) {
+      }
+      EXPECT_EQ(std::strtod(fields.at(6).c_str(), nullptr), stacks) << line;
+      // Each logo is also a file of its own, the one its link on the page saves.
+      const std::string svg = read_file(dir.path("logos/motif-" + std::to_string(k + 1) + ".svg"));
+      EXPECT_TRUE(well_formed(svg));
+      EXPECT_EQ(svg.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=", 0), 0u);
+      EXPECT_NE(html.find(data_uri("image/svg+xml", svg)), std::string::npos);
     }
   }
 }
@@ -131,16 +158,28 @@ TEST(Reports, OddValuesAndNamesStayValid) {
 
   const json doc = json::parse(format_json_report(RunOptions(), r.models, r.dataset));
   const json &motif = doc["motifs"][0];
-  for (const char *key : {"log_evalue", "info_content"}) EXPECT_TRUE(motif[key].is_null()) << key;
+  for (const char *key : {"log_evalue", "rel_entropy", "info_content_uniform"})
+    EXPECT_TRUE(motif[key].is_null()) << key;
   EXPECT_TRUE(motif["columns"][0]["log10_pvalue"].is_null());
   EXPECT_EQ(motif["evalue"], "inf");
   EXPECT_EQ(motif["id"], "<b>&x");
+  // A logo file takes the id into its name only when it is a plain file name.
+  EXPECT_EQ(logo_file_name(1, model), "motif-1.svg");
+  Model named;
+  for (const char *id : {"../x", ".hidden", "1"})
+    EXPECT_EQ(logo_file_name(1, (named.id = id, named)), "motif-1.svg");
+  named.id = "CTCF_1.2";
+  EXPECT_EQ(logo_file_name(2, named), "motif-2-CTCF_1.2.svg");
   EXPECT_NE(format_tsv_report(r.models).find("\tinf\tinf\n"), std::string::npos);
 
   const std::string html = format_html_report(RunOptions(), r.models, r.dataset);
   EXPECT_TRUE(well_formed(html));
   EXPECT_NE(html.find("&lt;b&gt;&amp;x"), std::string::npos);
-  EXPECT_FALSE(std::regex_search(html, std::regex("=\"[^\"]*(nan|inf)")));
+  std::smatch odd;
+  EXPECT_FALSE(std::regex_search(
+      html, odd,
+      std::regex("\\b(x|y|width|height|d|transform|viewBox|data-sort)=\"[^\"]*(nan|inf)")))
+      << odd[0];
 }
 
 TEST(Reports, HeadlessChromiumRendersTheDnaReport) {
@@ -162,8 +201,69 @@ TEST(Reports, HeadlessChromiumRendersTheDnaReport) {
   EXPECT_EQ(count(dom, "<svg class=\"logo\""), 3u);
   EXPECT_GE(count(dom, "<use href=\"#glyph-"), 30u);
   EXPECT_NE(dom.find("3.70728e-26"), std::string::npos);
+  // At phone width nothing sticks out of the page, and clicks on a heading sort the table.
+  dir.write(
+      "probe.html",
+      "<iframe src=\"r.html\" style=\"width:420px;height:800px\"></iframe><p id=\"result\">"
+      "</p><script>onload = function () {"
+      "  var page = document.querySelector('iframe').contentDocument, root = page.documentElement;"
+      "  var heading = page.querySelectorAll('table.motifs th')[4], result = [];"
+      "  function order() { return Array.prototype.map.call("
+      "    page.querySelectorAll('table.motifs tbody tr'), function (r) { return r.id; }); }"
+      "  result.push(root.scrollWidth <= root.clientWidth, order());"
+      "  heading.click(); result.push(order()); heading.click(); result.push(order());"
+      "  document.getElementById('result').textContent = result.join(' ');"
+      "};</script>");
+  ASSERT_EQ(render("file://" + dir.path("probe.html"),
+                   "--allow-file-access-from-files --dump-dom >" + dir.path("probe-dom.html")),
+            0);
+  EXPECT_NE(read_file(dir.path("probe-dom.html"))
+                .find(">true row-1,row-2,row-3 row-1,row-3,row-2 row-2,row-3,row-1<"),
+            std::string::npos)
+      << read_file(dir.path("probe-dom.html"));
   // A page with logos draws far more than a blank page does.
   ASSERT_EQ(render("file://" + dir.path("r.html"), "--screenshot=" + dir.path("report.png")), 0);
   ASSERT_EQ(render("about:blank", "--screenshot=" + dir.path("blank.png")), 0);
   EXPECT_GT(read_file(dir.path("report.png")).size(), 5 * read_file(dir.path("blank.png")).size());
+}
+
+// The warnings of a run are in its reports too, word for word, and so is its date.
+TEST(Reports, ShowTheWarningsAndDateOfTheRun) {
+  TempDir dir;
+  const std::string seqs = dir.write("s.fa", ">a\nACGTACGTAC\n>b\nAC\nGT\n");
+  const RunResult run =
+      run_tool({"--json", dir.path("r.json"), "--html", dir.path("r.html"), seqs,
+                dir.write("m.txt",
+                          "ALPHABET= ACGT\nx\nA 0.25 C 0.25 G 0.25 T 0.25\n"
+                          "letter-probability matrix: alength= 4 w= 1\n1 0 0 0\n"),
+                dir.write("sites", "h\n1\ta\n"), dir.path("out")},
+               {"SOURCE_DATE_EPOCH=86399"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const json doc = json::parse(read_file(dir.path("r.json")));
+  EXPECT_EQ(doc["run_date"], "1970-01-01T23:59:59Z");
+  ASSERT_EQ(doc["warnings"].size(), 1u);
+  const json &warning = doc["warnings"][0];
+  EXPECT_EQ(warning["file"], seqs);
+  EXPECT_EQ(warning["line"], 3);
+  const std::string message = warning["message"];
+  EXPECT_EQ(run.err, "motifsig: warning: " + seqs + ":3: " + message + "\n");
+  const std::string html = read_file(dir.path("r.html"));
+  EXPECT_NE(html.find(":3</code>: " + escaped(message) + "</li>"), std::string::npos);
+  EXPECT_NE(html.find("1970-01-01 23:59:59 UTC"), std::string::npos);
+}
+
+// A logo file that cannot be written leaves no logo, no report and no motif file.
+TEST(Reports, LogosAreWrittenAllOrNothing) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.path("logos/motif-2.svg"));
+  std::vector<std::string> args = with_reports(dir, "");
+  dir.write("out.txt", "earlier\n");
+  const RunResult run = run_tool(args);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "motifsig: " + dir.path("logos") +
+                         "/motif-2.svg: cannot write the output: it is a "
+                         "directory\n");
+  EXPECT_EQ(dir.files(), (std::vector<std::string>{"logos", "out.txt"}));
+  EXPECT_EQ(read_file(dir.path("out.txt")), "earlier\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path("logos")), {}), 1);
 }

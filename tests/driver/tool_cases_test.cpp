@@ -197,6 +197,14 @@ const ToolCase kCases[] = {
           "motifsig: {dir}/hard: --tsv is the same file as the output file ({out})"),
     usage("NewFileSpelledTwice", "--json {dir}/sub/../new --html {dir}/new " + kFour,
           "motifsig: {dir}/new: --html is the same file as --json ({dir}/sub/../new)"),
+    usage("LogosOverAFile", "--logos {seqs} " + kFour,
+          "motifsig: {seqs}: --logos needs a directory, and this is not one"),
+    // The logos are named after the motifs, so a clash is found once the motif file is read.
+    {"LogoOverTheSites", "--logos {dir} " + kFour, "", "", 2, "motifsig: {dir}/motif-2.svg: --logos "
+     "would replace the site file ({sites})\nTry 'motifsig --help' for more information.\n",
+     "reading original data file...\nreading models...\n", kEarlier, {}, "ln -s sites {dir}/motif-2.svg"},
+    usage("LogosBesideAReport", "--logos {dir}/logos --tsv {dir}/logos " + kFour,
+          "motifsig: {dir}/logos: --logos is the same file as --tsv"),
     usage("StandardOutputTwice", "--tsv /dev/fd/1 {seqs} {motifs} {sites} /dev/stdout",
           "motifsig: /dev/fd/1: --tsv is the same file as the output file (/dev/stdout)"),
     {"NullDeviceTwice", "--tsv /dev/null --json /dev/null " + kFour},
@@ -238,6 +246,9 @@ const ToolCase kCases[] = {
           "motifsig: /dev/full: cannot write the output: No space left on device\n"),
     fails("ControlBytesInAPath", "{dir}/a\x1b[1m\x7f {motifs} {sites} {out}",
           "motifsig: {dir}/a\\x1b[1m\\x7f: cannot open file: No such file or directory\n"),
+    fails("LogosDirectoryWithoutParent", "--logos {dir}/no/logos " + kFour,
+          "motifsig: {dir}/no/logos: cannot create the directory for --logos: No such file or "
+          "directory\n"),
 
     bad("NoAlphabet", "motifs", "MOTIF 1\nnothing here\n", ": no ALPHABET line*"),
     bad("MatrixFirst", "motifs", "letter-probability matrix: w= 1\n", ":1: *before any ALPHABET*"),

@@ -1,4 +1,5 @@
-"""Runs the bundled workflow for real: three datasets, then one broken dataset beside them.
+"""Runs the bundled workflow for real: four datasets, one searched on both strands, then one
+broken dataset beside them.
 
 Usage: workflow_test.py MOTIFSIG EXAMPLES_DIR. Exits 77 (skipped) when Snakemake is absent.
 """
@@ -50,6 +51,22 @@ with tempfile.TemporaryDirectory() as scratch:
           f"summary {summary}")
     below = sum(1 for k in keys if k < math.log10(0.05))
     check(summary["motifs_with_evalue_below_0.05"] == str(below), f"summary {summary}")
+
+    # The sample sheet's strands column reaches the tool: the dataset's E-values are those of
+    # a direct run with --strands 2, in the merged table and, for its best motif, on the index.
+    both = next(row for row in table(workdir / "samples.tsv") if row["strands"] == "2")
+    direct = Path(scratch) / "direct.tsv"
+    subprocess.run([motifsig, "--strands", "2", "--tsv", direct, both["sequences"], both["motifs"],
+                    both["sites"], "/dev/null"], cwd=workdir, check=True, capture_output=True)
+    expected = {row["motif"]: row["evalue"] for row in table(direct)}
+    check({row["motif"]: row["evalue"] for row in merged if row["dataset"] == both["dataset"]}
+          == expected, f"dataset {both['dataset']} was not searched on both strands")
+    best = min(table(direct), key=lambda row: float(row["log10_evalue"]))["evalue"]
+    index = (workdir / "results" / "index.html").read_text()
+    check(f'<a href="{both["dataset"]}/report.html">' in index and best in index,
+          f"the index lacks {both['dataset']} or its E-value {best}:\n{index}")
+    for d in datasets:
+        check((workdir / "results" / d / "report.html").exists(), f"no HTML report of {d}")
 
     # A broken motif file fails its own job with the tool's message; --keep-going lets the
     # other datasets finish.
