@@ -85,6 +85,7 @@ void append_summary(std::string &out, const RunOptions &options, const Dataset &
                ? ", background from the motif file"
                : ", background from " + escaped(options.background_path);
   row(out, "Model", model);
+  row(out, "Column p-values", pvalue_method_description(options.pvalues));
   row(out, "Command", "<code>" + escaped(options.command_line) + "</code>");
   row(out, "Tool", std::string("motifsig ") + MOTIFSIG_VERSION);
   out += "</table>\n";

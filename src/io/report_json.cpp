@@ -58,7 +58,8 @@ std::string format_json_report(const RunOptions &options, const std::vector<Mode
   doc["model"] = {{"strands", options.strands},
                   {"palindromic", options.palindromic},
                   {"sites", site_model_name(options.site_model)},
-                  {"background", background_source(options)}};
+                  {"background", background_source(options)},
+                  {"pvalues", pvalue_method_name(options.pvalues)}};
   ordered_json motifs = ordered_json::array();
   for (size_t k = 0; k < models.size(); ++k)
     motifs.push_back(motif_json(k + 1, models[k], dataset.alength));

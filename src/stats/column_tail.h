@@ -1,7 +1,7 @@
 // Accurate tail probabilities of one column's log-likelihood ratio (LLR): for N letters drawn
 // from the background q, the column LLR is G(k) = sum_a k_a ln(k_a / (N q_a)) over the letter
-// counts k, and the tail is ln P(G >= x) under Multinomial(N, q). Three methods, each exact or
-// accurate where it is used; column_log_tail picks among them.
+// counts k, and the tail is ln P(G >= x) under Multinomial(N, q), in log space at any depth.
+// Two methods, exact enumeration and a tilted FFT reading; column_log_tail picks between them.
 #pragma once
 
 #include <vector>
@@ -24,26 +24,26 @@ double binomial_llr_log_tail(long M, double r, double s, double t, long *work = 
 // Gives up (returns false) when the enumeration would pass `budget` steps.
 bool exact_log_tail(int N, const std::vector<double> &q, double x, long budget, double *log_p);
 
-// The distribution of G on a fine grid of step `h` nats, built letter by letter over exact
-// counts; accurate where the distribution is lumpy (few sites, many letters). Built once per
-// N and background, then read for any x.
-class LatticeTail {
- public:
-  LatticeTail(int N, const std::vector<double> &q, double h);
-  double log_tail(double x) const;
-  // The work of building it for N sites and A letters, in grid cells touched.
-  static double cost(int N, const std::vector<double> &q, double h);
+// ln P(G >= x) from the letter counts as independent Poisson variables, whose sum is N exactly
+// when they are multinomial. The joint law of (count sum, LLR) is tilted so that its mean is
+// (N, x); the tilt is undone exactly and only the tilted density near its mean is read, off a
+// grid of `cells` cells per standard deviation (a 2-D FFT convolution of the letters). Accurate
+// where that density is smooth: many sites, away from a column of one letter.
+double tilted_log_tail(int N, const std::vector<double> &q, double x, int cells);
+// Readings at 16, 32, 64 and 128 cells per standard deviation in turn, sharing the tilt,
+// until two in a row agree within kTiltedAgreement: true, and *log_p is the finer of the two.
+// Otherwise false, with the finest reading in *log_p.
+bool tilted_log_tail_checked(int N, const std::vector<double> &q, double x, double *log_p);
 
- private:
-  double h_, theta_, g_low_;
-  std::vector<double> log_mass_;  // ln of the tilted mass of each grid point, count N
-};
+// 0.01 in log10, in natural log.
+constexpr double kTiltedAgreement = 0.01 * 2.302585092994046;
 
-// ln P(G >= x) from the joint distribution of letter counts and LLR, conditioned on the total
-// count (a double saddlepoint of independent Poisson letter counts). Accurate where the
-// distribution of G is smooth: many sites.
-double saddlepoint_log_tail(int N, const std::vector<double> &q, double x);
+// How column_log_tail found its answer.
+enum class TailMethod { exact, tilted, unchecked };
 
-// ln P(G >= x), to within about 2% of the exact tail, choosing the method by N and the
-// alphabet.
-double column_log_tail(int N, const std::vector<double> &q, double x);
+// ln P(G >= x): exact when the enumeration is small (few sites, or a column near one letter,
+// where little of the count space reaches x); otherwise the checked tilted reading, and when
+// its readings never agree, a longer enumeration. When that too is out of reach the finest
+// reading is returned as `unchecked`.
+double column_log_tail(int N, const std::vector<double> &q, double x,
+                       TailMethod *method = nullptr);

@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <complex>
 #include <vector>
 
@@ -76,6 +75,11 @@ Atoms letter_atoms(long N, double lambda, double u, double v) {
     runs.push_back({lo, hi});
   }
   if (runs.size() == 2 && runs[0].hi >= runs[1].lo) runs = {{runs[0].lo, runs[1].hi}};
+  size_t size = 0;
+  for (const Run &run : runs) size += run.hi - run.lo + 1;
+  atoms.k.reserve(size);
+  atoms.d.reserve(size);
+  atoms.log_w.reserve(size);
   for (const Run &run : runs) {
     double lf = std::lgamma(run.lo + 1.0);
     for (long k = run.lo; k <= run.hi; ++k) {
@@ -125,22 +129,16 @@ Moments total_moments(int N, const std::vector<double> &q, double u, double v) {
   return t;
 }
 
-// Minimises K(u, v) - u N - v x (convex) by Newton steps with backtracking. With fix_v, only
-// u moves (v stays at its start).
-Moments solve(int N, const std::vector<double> &q, double x, bool fix_v, double *u, double *v) {
+// The tilt (u, v) under which the counts sum to N and the deviances to x on average: the
+// minimum of the convex K(u, v) - u N - v x, by Newton steps with backtracking.
+Moments solve(int N, const std::vector<double> &q, double x, double *u, double *v) {
   Moments m = total_moments(N, q, *u, *v);
   for (int iter = 0; iter < 100; ++iter) {
-    const double gu = m.mk - N, gv = fix_v ? 0 : m.md - x;
+    const double gu = m.mk - N, gv = m.md - x;
     if (std::fabs(gu) < 1e-10 * N && std::fabs(gv) < 1e-10 * std::max(1.0, x)) break;
-    double du, dv;
-    if (fix_v) {
-      du = -gu / m.vkk;
-      dv = 0;
-    } else {
-      const double det = m.vkk * m.vdd - m.vkd * m.vkd;
-      du = -(m.vdd * gu - m.vkd * gv) / det;
-      dv = -(-m.vkd * gu + m.vkk * gv) / det;
-    }
+    const double det = m.vkk * m.vdd - m.vkd * m.vkd;
+    const double du = -(m.vdd * gu - m.vkd * gv) / det;
+    const double dv = -(-m.vkd * gu + m.vkk * gv) / det;
     const double f = m.K - *u * N - *v * x;
     double step = 1;
     for (int back = 0; back < 60; ++back, step /= 2) {
@@ -155,20 +153,6 @@ Moments solve(int N, const std::vector<double> &q, double x, bool fix_v, double 
     }
   }
   return m;
-}
-
-// ln(Mills(w) - 1/w), Mills(w) = (1 - Phi(w)) / phi(w), for w > 0 large; used with 1/zeta.
-double mills_minus_inverse(double w) {
-  if (w < 8) return 0.5 * std::erfc(w / std::sqrt(2.0)) / (std::exp(-0.5 * w * w) / std::sqrt(2 * M_PI)) - 1 / w;
-  // Asymptotic series -1/w^3 + 3/w^5 - 15/w^7 + ...
-  double term = -1 / (w * w * w), sum = 0;
-  for (int n = 1; n < 60; ++n) {
-    sum += term;
-    const double next = -term * (2 * n + 1) / (w * w);
-    if (std::fabs(next) >= std::fabs(term) || std::fabs(next) < 1e-18 * std::fabs(sum)) break;
-    term = next;
-  }
-  return sum;
 }
 
 // ln of the integral of exp(-v (g - x)) f(g) over g >= x (v >= 0) or g < x (v < 0), where f
@@ -192,10 +176,12 @@ double tilted_integral(const std::vector<double> &values, double h, double v) {
 // ln P(G >= x) from the law of (total count, deviance sum) tilted so that its mean is
 // (N, x): the tilt is undone exactly, and only the tilted density near its mean is read off a
 // grid of `cells` cells per standard deviation (a 2-D FFT convolution of the letters).
-double tilted_log_tail(int N, const std::vector<double> &q, double x, int cells) {
+}  // namespace
+
+// The tail read with the tilt (u, v) that solve found, whose moments are m.
+static double read_tilted(int N, const std::vector<double> &q, double x, double u, double v,
+                   const Moments &m, int cells) {
   const int A = static_cast<int>(q.size());
-  double u = 0, v = std::clamp(1 - (A - 1) / (2 * x), 0.0, 0.999);
-  const Moments m = solve(N, q, x, false, &u, &v);
   const int L = 16 * cells;  // the grid spans 16 standard deviations each way round
   const double sd_k = std::sqrt(m.vkk), sd_d = std::sqrt(m.vdd);
   const bool whole_counts = sd_k / cells < 1;
@@ -265,37 +251,30 @@ double tilted_log_tail(int N, const std::vector<double> &q, double x, int cells)
   return std::log1p(-std::min(1.0, std::exp(log_side)));
 }
 
-double skovgaard_log_tail(int N, const std::vector<double> &q, double x, double u0, const Moments &m0) {
-  const int A = static_cast<int>(q.size());
-  double u = u0, v = std::clamp(1 - (A - 1) / (2 * x), 0.0, 0.999);
-  const Moments m = solve(N, q, x, false, &u, &v);
-  const double f0 = m0.K - u0 * N, f = m.K - u * N - v * x;
-  const double w = (v >= 0 ? 1 : -1) * std::sqrt(std::max(0.0, 2 * (f0 - f)));
-  const double zeta = v * std::sqrt((m.vkk * m.vdd - m.vkd * m.vkd) / m0.vkk);
-  const double phi_log = -0.5 * w * w - 0.5 * std::log(2 * M_PI);
-  if (w <= 0) {
-    const double p = 0.5 * std::erfc(w / std::sqrt(2.0)) + std::exp(phi_log) * (1 / zeta - 1 / w);
-    return std::log(std::clamp(p, 1e-300, 1.0));
-  }
-  const double c = mills_minus_inverse(w) + 1 / zeta;
-  return phi_log + std::log(std::max(c, 1e-300));
+
+
+namespace {
+Moments centre(int N, const std::vector<double> &q, double x, double *u, double *v) {
+  *u = 0;
+  *v = std::clamp(1 - (static_cast<int>(q.size()) - 1) / (2 * x), 0.0, 0.999);
+  return solve(N, q, x, u, v);
 }
 }  // namespace
 
-double saddlepoint_log_tail(int N, const std::vector<double> &q, double x) {
-  if (getenv("FFTCELLS")) return tilted_log_tail(N, q, x, atoi(getenv("FFTCELLS")));
-  if (x - llr_tie_tolerance(x) <= 0) return 0.0;
-  double u0 = 0, v0 = 0;
-  const Moments m0 = solve(N, q, x, true, &u0, &v0);
-  // Near the conditional mean of the LLR both w and zeta vanish and the formula is 0 / 0;
-  // there the tail is read off a straight line through two points a little either side.
-  const double sd = std::sqrt((m0.vkk * m0.vdd - m0.vkd * m0.vkd) / m0.vkk);
-  const double mean = m0.md - m0.vkd / m0.vkk * (m0.mk - N);
-  if (std::fabs(x - mean) < 0.02 * sd) {
-    const double lo = mean - 0.02 * sd, hi = mean + 0.02 * sd;
-    const double plo = std::exp(skovgaard_log_tail(N, q, lo, u0, m0));
-    const double phi = std::exp(skovgaard_log_tail(N, q, hi, u0, m0));
-    return std::log(plo + (x - lo) / (hi - lo) * (phi - plo));
+double tilted_log_tail(int N, const std::vector<double> &q, double x, int cells) {
+  double u, v;
+  const Moments m = centre(N, q, x, &u, &v);
+  return read_tilted(N, q, x, u, v, m, cells);
+}
+
+bool tilted_log_tail_checked(int N, const std::vector<double> &q, double x, double *log_p) {
+  double u, v;
+  const Moments m = centre(N, q, x, &u, &v);
+  double previous = read_tilted(N, q, x, u, v, m, 16);
+  for (int cells = 32; cells <= 128; cells *= 2) {
+    *log_p = read_tilted(N, q, x, u, v, m, cells);
+    if (std::fabs(*log_p - previous) <= kTiltedAgreement) return true;
+    previous = *log_p;
   }
-  return std::min(0.0, skovgaard_log_tail(N, q, x, u0, m0));
+  return false;
 }
