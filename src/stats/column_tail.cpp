@@ -4,9 +4,9 @@
 
 
 namespace {
-// Enumeration steps tried first (a few hundredths of a second), and when the tilted readings
+// Enumeration steps tried first (about a tenth of a second), and when the tilted readings
 // never agree (seconds).
-constexpr long kQuickBudget = 300000;
+constexpr long kQuickBudget = 3000000;
 constexpr long kLongBudget = 30000000;
 }  // namespace
 
