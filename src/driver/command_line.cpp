@@ -124,6 +124,14 @@ int parse_command_line(int argc, char **argv, RunOptions &options) {
       ->check(kFileName)
       ->type_name("FILE");
 
+  std::string pvalues = "lattice";
+  app.add_option("--pvalues", pvalues,
+                 "column p-values: lattice (grid of 200 steps) or accurate (exact or within 2%)")
+      ->check(expecting("lattice or accurate",
+                        [](const std::string &v) { return v == "lattice" || v == "accurate"; }))
+      ->default_val("lattice")
+      ->type_name("METHOD");
+
   app.add_option("-t,--threads", options.threads,
                  "threads (default: OMP_NUM_THREADS if set, else every core)")
       ->check(expecting("a whole number from 1 to 4096",
@@ -180,6 +188,7 @@ int parse_command_line(int argc, char **argv, RunOptions &options) {
   for (size_t i = 4; i < files.size(); ++i)
     file_warning(files[i].c_str(), 0, "ignored: only four file names are read");
   options.site_model = sites_model == "anywhere" ? Pooled : PerSequenceB;
+  options.pvalues = pvalues == "accurate" ? PvalueMethod::accurate : PvalueMethod::lattice;
   options.command_line = join_arguments(argc, argv);
   return -1;
 }

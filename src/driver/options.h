@@ -5,6 +5,7 @@
 #include <string>
 
 #include "records/records.h"
+#include "stats/motif_evalue.h"
 
 struct RunOptions {
   std::string sequences;  // sequence file
@@ -24,6 +25,8 @@ struct RunOptions {
   bool palindromic = false;          // positions count once even on two strands
   MOTYPE site_model = PerSequenceB;  // Pooled: sites anywhere, several per sequence
   std::string background_path;       // letter frequencies replacing the motif file's
+
+  PvalueMethod pvalues = PvalueMethod::lattice;  // accurate: exact or tilted column tails
 
   int threads = 0;     // 0: OMP_NUM_THREADS when set, otherwise every core
   bool quiet = false;  // no progress lines

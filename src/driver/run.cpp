@@ -47,7 +47,7 @@ int run_motifsig(const RunOptions &options) {
   progress_line("reading motif sequences...");
   read_m_seqs(options.sites.c_str(), models);
   progress_line("calculating evalues...");
-  my_calc_evalue(models, dataset, options.threads);
+  my_calc_evalue(models, dataset, options.threads, options.pvalues);
   warn_of_unplaceable_sites(options, models, dataset);
   make_logos_dir(options);
   output(options.output.c_str(), models, dataset, format_reports(options, models, dataset));

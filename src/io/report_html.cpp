@@ -164,6 +164,7 @@ void append_summary(std::string &out, const RunOptions &options, const Dataset &
   }
   row(out, "Background", background + "</div>");
   row(out, "Model", search_model(options));
+  row(out, "Column p-values", pvalue_method_description(options.pvalues));
   row(out, "Command", "<code>" + escaped(options.command_line) + "</code>");
   row(out, "Tool", std::string("motifsig ") + MOTIFSIG_VERSION);
   out += "</table>\n";

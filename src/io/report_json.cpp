@@ -61,7 +61,8 @@ std::string format_json_report(const RunOptions &options, const std::vector<Mode
   doc["model"] = {{"strands", options.strands},
                   {"palindromic", options.palindromic},
                   {"sites", site_model_name(options.site_model)},
-                  {"background", background_source(options)}};
+                  {"background", background_source(options)},
+                  {"pvalues", pvalue_method_name(options.pvalues)}};
   ordered_json warnings = ordered_json::array();
   for (const RunWarning &warning : run_warnings())
     warnings.push_back({{"file", warning.file},

@@ -32,6 +32,16 @@ int64_t total_length(const Dataset &dataset) {
   return total;
 }
 
+const char *pvalue_method_name(PvalueMethod method) {
+  return method == PvalueMethod::accurate ? "accurate" : "lattice";
+}
+
+const char *pvalue_method_description(PvalueMethod method) {
+  return method == PvalueMethod::accurate
+             ? "accurate: exact enumeration, or a tilted FFT reading within 0.01 in log10"
+             : "lattice: each column's LLR rounded to a grid of 200 steps";
+}
+
 const char *site_model_name(MOTYPE site_model) {
   return site_model == Pooled ? "anywhere" : "per-sequence";
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <map>
 #include <numeric>
+#include <set>
 
 #include "stats/alignment_count.h"
 #include "stats/llr_distr.h"
@@ -30,6 +31,9 @@ struct Prepared {
   int offset = 0, range = 0;
 };
 std::map<int, Prepared> prepared;
+
+// Site counts whose rescaling rescale_as_get_llr_pv has done.
+std::set<int> rescaled;
 
 void release_prepared() {
   for (auto &entry : prepared) std::free(entry.second.d);
@@ -152,7 +156,25 @@ double get_llr_pv(double x, double n, int w, int desired_range, double frac, int
   return rec.cdf[w][I] + (s - I) * (rec.cdf[w][I + 1] - rec.cdf[w][I]);
 }
 
+void rescale_as_get_llr_pv(double n, int w, int alength, double *background) {
+  if (n <= 1.0) return;
+  if (std::floor(n) != std::ceil(n)) {
+    rescale_as_get_llr_pv(std::floor(n), w, alength, background);
+    rescale_as_get_llr_pv(std::ceil(n), w, alength, background);
+    return;
+  }
+  if (alength < 2) {
+    if (alength == 1 && w > 0)
+      background[0] = (LOG_GUARD + background[0]) / (LOG_GUARD + background[0]);
+    return;
+  }
+  if (w == 0 || !rescaled.insert(static_cast<int>(n)).second) return;
+  keep_letter_floor(alength, background);
+  rescale_background(alength, background);
+}
+
 void freestuff() {
+  rescaled.clear();
   free_length_cache();
   release_prepared();
   if (distrs != nullptr) {

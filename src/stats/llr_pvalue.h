@@ -24,6 +24,11 @@ struct DISTR {
 double get_llr_pv(double x, double n, int w, int desired_range, double frac, int alength,
                   double *background);
 
+// Does to `background` exactly what get_llr_pv(x, n, w, ...) would do to it, in the same calls,
+// without building or reading any distribution: another p-value method keeps the run's
+// background, and so every other number of the run, bit for bit.
+void rescale_as_get_llr_pv(double n, int w, int alength, double *background);
+
 // Releases the statistics caches (distributions and sequence lengths).
 void freestuff();
 

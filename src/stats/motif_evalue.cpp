@@ -1,8 +1,10 @@
 #include "stats/motif_evalue.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "records/progress.h"
+#include "stats/accurate_pvalues.h"
 #include "stats/alignment_count.h"
 #include "stats/llr_progress.h"
 #include "stats/llr_pvalue.h"
@@ -27,7 +29,7 @@ double round_sig_digits(double x) {
   return 0;
 }
 
-void calc_entropy(Model *model, Dataset *dataset) {
+void calc_entropy(Model *model, Dataset *dataset, const ColumnPvalue *pvalue) {
   const int A = dataset->alength;
   const double N = model->nsites;
   const double Hmax = std::log(A + LOG_GUARD) / LN_2;
@@ -51,7 +53,9 @@ void calc_entropy(Model *model, Dataset *dataset) {
     }
     const double x = round_sig_digits(N * model->col_rel_entropy[i]);
     model->llr += x;
-    const double log_pvalue = get_llr_pv(x, N, 1, kDesiredRange, kFrac, A, dataset->background);
+    const double log_pvalue =
+        pvalue != nullptr ? (*pvalue)(x, N, A, dataset->background)
+                          : get_llr_pv(x, N, 1, kDesiredRange, kFrac, A, dataset->background);
     Slogp += log_pvalue;
     model->col_llr[i] = x;
     model->col_log_pvalue[i] = log_pvalue;
@@ -64,7 +68,45 @@ void calc_entropy(Model *model, Dataset *dataset) {
   model->info_content = round_sig_digits(IC);
 }
 
-void my_calc_evalue(std::vector<Model> &models, Dataset &dataset, int threads) {
+namespace {
+// The accurate method runs the motifs twice: once to collect each column's request (the
+// background rescaled exactly as the lattice would), then, after the tails are computed side
+// by side, again from the original background with the answers in place.
+void calc_evalues_accurate(std::vector<Model> &models, Dataset &dataset, int threads) {
+  const std::vector<double> original(dataset.background, dataset.background + dataset.alength);
+  std::vector<ColumnRequest> requests;
+  const ColumnPvalue collect = [&](double x, double n, int alength, double *background) {
+    rescale_as_get_llr_pv(n, 1, alength, background);
+    if (n > 1 && alength >= 2)
+      requests.push_back(
+          {static_cast<int>(n), std::vector<double>(background, background + alength), x});
+    return 0.0;
+  };
+  for (Model &model : models) calc_entropy(&model, &dataset, &collect);
+  const std::vector<ColumnAnswer> answers =
+      answer_column_requests(requests, resolve_thread_count(threads));
+  std::copy(original.begin(), original.end(), dataset.background);
+  freestuff();
+  size_t next = 0;
+  const ColumnPvalue replay = [&](double, double n, int alength, double *background) {
+    rescale_as_get_llr_pv(n, 1, alength, background);
+    return n > 1 && alength >= 2 ? answers[next++].log_pvalue : 0.0;
+  };
+  for (size_t k = 0; k < models.size(); ++k) {
+    progress_line("calculating evalue for motif %zu", k + 1);
+    calc_entropy(&models[k], &dataset, &replay);
+  }
+}
+}  // namespace
+
+void my_calc_evalue(std::vector<Model> &models, Dataset &dataset, int threads,
+                    PvalueMethod method) {
+  if (method == PvalueMethod::accurate) {
+    init_log();
+    init_exp();
+    calc_evalues_accurate(models, dataset, threads);
+    return;
+  }
   // The column p-values need one distribution per distinct site count, the costly part of a
   // run; they are built side by side first, each giving the bits the serial order would.
   init_log();

@@ -1,0 +1,48 @@
+// Accurate tail probabilities of one column's log-likelihood ratio (LLR): for N letters drawn
+// from the background q, the column LLR is G(k) = sum_a k_a ln(k_a / (N q_a)) over the letter
+// counts k, and the tail is ln P(G >= x) under Multinomial(N, q), in log space at any depth.
+// Two methods, exact enumeration and a tilted FFT reading; column_log_tail picks between them.
+#pragma once
+
+#include <vector>
+
+// A count vector whose LLR lies this little below x still counts as reaching x, so that the
+// observed column's own counts are always in its tail despite the rounding of the LLR.
+double llr_tie_tolerance(double x);
+
+// ln P(Binomial(M, r) = k) for every k would be costly; these work from one k outward.
+double log_binomial_pmf(long M, double r, long k);
+
+// ln P(Gb(K) >= t) for K ~ Binomial(M, r), where Gb(k) = k ln(k / (M r)) + (M - k)
+// ln((M - k) / (M s)) is the two-letter LLR and s = 1 - r (given apart, to keep its precision).
+// Exact: the set where Gb reaches t is two runs of counts at the ends, each summed term by term
+// until the rest is negligible. `work`, when given, is increased by the number of terms summed.
+double binomial_llr_log_tail(long M, double r, double s, double t, long *work = nullptr);
+
+// Exact ln P(G >= x) by enumerating the counts of all letters but the last two, pruning
+// subtrees that all reach x or none can, and summing the last two letters as a binomial.
+// Gives up (returns false) when the enumeration would pass `budget` steps.
+bool exact_log_tail(int N, const std::vector<double> &q, double x, long budget, double *log_p);
+
+// ln P(G >= x) from the letter counts as independent Poisson variables, whose sum is N exactly
+// when they are multinomial. The joint law of (count sum, LLR) is tilted so that its mean is
+// (N, x); the tilt is undone exactly and only the tilted density near its mean is read, off a
+// grid of `cells` cells per standard deviation (a 2-D FFT convolution of the letters). Accurate
+// where that density is smooth: many sites, away from a column of one letter.
+double tilted_log_tail(int N, const std::vector<double> &q, double x, int cells);
+// Readings at 16, 32, 64 and 128 cells per standard deviation in turn, sharing the tilt,
+// until two in a row agree within kTiltedAgreement: true, and *log_p is the finer of the two.
+// Otherwise false, with the finest reading in *log_p.
+bool tilted_log_tail_checked(int N, const std::vector<double> &q, double x, double *log_p);
+
+// 0.01 in log10, in natural log.
+constexpr double kTiltedAgreement = 0.01 * 2.302585092994046;
+
+// How column_log_tail found its answer.
+enum class TailMethod { exact, tilted, unchecked };
+
+// ln P(G >= x): exact when the enumeration is small (few sites, or a column near one letter,
+// where little of the count space reaches x); otherwise the checked tilted reading, and when
+// its readings never agree, a longer enumeration. When that too is out of reach the finest
+// reading is returned as `unchecked`.
+double column_log_tail(int N, const std::vector<double> &q, double x, TailMethod *method = nullptr);

@@ -1,0 +1,90 @@
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+#include "stats/column_tail.h"
+
+namespace {
+double log_add(double a, double b) {
+  if (a < b) std::swap(a, b);
+  if (b == -INFINITY) return a;
+  return a + std::log1p(std::exp(b - a));
+}
+
+// The letters split off one at a time: letter j against all letters after it. By the chain
+// rule the column LLR is the sum of these two-letter LLRs, each over the counts still left.
+struct Enumeration {
+  std::vector<double> q;         // frequencies, smallest first
+  std::vector<double> rest;      // rest[j] = q[j] + q[j + 1] + ...
+  std::vector<double> rest_min;  // smallest frequency among letters j ..
+  long budget, work = 0;
+  double log_p = -INFINITY;
+  bool gave_up = false;
+
+  // Largest LLR the letters j .. can add with M counts: all of them on the rarest letter.
+  double most(int j, long M) const { return M > 0 ? M * std::log(rest[j] / rest_min[j]) : 0.0; }
+
+  void visit(int j, long M, double t, double log_w) {
+    if (gave_up) return;
+    if (++work > budget) {
+      gave_up = true;
+      return;
+    }
+    const double tol = llr_tie_tolerance(t);
+    if (t - tol <= 0) {  // every way of spending the rest reaches x
+      log_p = log_add(log_p, log_w);
+      return;
+    }
+    if (most(j, M) < t - tol) return;  // none does
+    const int A = static_cast<int>(q.size());
+    const double r = q[j] / rest[j], s = rest[j + 1] / rest[j];
+    if (j == A - 2) {
+      log_p = log_add(log_p, log_w + binomial_llr_log_tail(M, r, s, t, &work));
+      return;
+    }
+    // Counts of letter j from its most likely value outward; a direction stops once its
+    // terms, which only fall from there, cannot add 1e-18 of the tail found so far.
+    const long mode = std::min(M, static_cast<long>(std::floor(M * r)));
+    const double log_room = std::log(M + 1.0);
+    for (int dir = 0; dir < 2; ++dir) {
+      for (long k = dir == 0 ? mode : mode + 1; k >= 0 && k <= M; k += dir == 0 ? -1 : 1) {
+        const double lw = log_w + log_binomial_pmf_rs(M, r, s, k);
+        if (lw + log_room < log_p - 41.5) break;
+        const double g = (k > 0 ? k * std::log(k / (M * r)) : 0.0) +
+                         (M - k > 0 ? (M - k) * std::log((M - k) / (M * s)) : 0.0);
+        visit(j + 1, M - k, t - g, lw);
+        if (gave_up) return;
+      }
+    }
+  }
+
+  static double log_binomial_pmf_rs(long M, double r, double s, long k) {
+    return std::lgamma(M + 1.0) - std::lgamma(k + 1.0) - std::lgamma(M - k + 1.0) +
+           k * std::log(r) + (M - k) * std::log(s);
+  }
+};
+}  // namespace
+
+bool exact_log_tail(int N, const std::vector<double> &q, double x, long budget, double *log_p) {
+  const int A = static_cast<int>(q.size());
+  if (A < 2 || x - llr_tie_tolerance(x) <= 0 || N == 0) {
+    *log_p = x - llr_tie_tolerance(x) <= 0 ? 0.0 : -INFINITY;
+    return true;
+  }
+  Enumeration e;
+  e.q = q;
+  const double total = std::accumulate(q.begin(), q.end(), 0.0);
+  for (double &v : e.q) v /= total;
+  std::sort(e.q.begin(), e.q.end());
+  e.rest.assign(A + 1, 0.0);
+  e.rest_min.assign(A + 1, 1.0);
+  for (int j = A - 1; j >= 0; --j) {
+    e.rest[j] = e.rest[j + 1] + e.q[j];
+    e.rest_min[j] = std::min(e.rest_min[j + 1], e.q[j]);
+  }
+  e.budget = budget;
+  e.visit(0, N, x, 0.0);
+  if (e.gave_up) return false;
+  *log_p = std::min(e.log_p, 0.0);
+  return true;
+}
