@@ -30,10 +30,9 @@ constexpr double kSignificantEvalue = 0.05;
 // Values that every report shows the same way.
 std::string evalue_text(double log_evalue);  // exactly as the motif file writes it
 int64_t total_length(const Dataset &dataset);
-const char *site_model_name(MOTYPE site_model);
-const char *pvalue_method_name(PvalueMethod method);  // "lattice" or "accurate"
-const char *pvalue_method_description(
-    PvalueMethod method);  // one line for people            // "per-sequence" or "anywhere"
+const char *site_model_name(MOTYPE site_model);              // "per-sequence" or "anywhere"
+const char *pvalue_method_name(PvalueMethod method);         // "lattice" or "accurate"
+const char *pvalue_method_description(PvalueMethod method);  // one line for people
 std::string background_source(const RunOptions &options);  // "motif file" or the --background path
 // The information of a motif: the sum of its columns' relative entropies against the run's
 // background, in bits, which is the height of all stacks of its logo together.
