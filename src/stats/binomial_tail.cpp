@@ -5,16 +5,14 @@
 
 double llr_tie_tolerance(double x) { return std::min(1e-9 * std::max(1.0, x), 1e-5); }
 
-namespace {
-// The two-letter LLR of k counts of the first letter: k ln(k / (M r)) + (M - k) ln((M - k) /
-// (M s)), s = 1 - r given separately so a letter of tiny frequency keeps its precision.
+// k ln(k / (M r)) + (M - k) ln((M - k) / (M s)).
 double two_letter_llr(long M, double r, double s, long k) {
   const double a = k > 0 ? k * std::log(k / (M * r)) : 0.0;
   const double b = M - k > 0 ? (M - k) * std::log((M - k) / (M * s)) : 0.0;
   return a + b;
 }
 
-double log_pmf(long M, double r, double s, long k) {
+double log_binomial_pmf(long M, double r, double s, long k) {
   return std::lgamma(M + 1.0) - std::lgamma(k + 1.0) - std::lgamma(M - k + 1.0) + k * std::log(r) +
          (M - k) * std::log(s);
 }
@@ -24,9 +22,6 @@ double log_add(double a, double b) {
   if (b == -INFINITY) return a;
   return a + std::log1p(std::exp(b - a));
 }
-}  // namespace
-
-double log_binomial_pmf(long M, double r, long k) { return log_pmf(M, r, 1 - r, k); }
 
 double binomial_llr_log_tail(long M, double r, double s, double t, long *work) {
   const double reach = t - llr_tie_tolerance(t);
@@ -52,7 +47,7 @@ double binomial_llr_log_tail(long M, double r, double s, double t, long *work) {
       ++terms;
       if (term < 1e-17 * sum) break;
     }
-    log_p = log_add(log_p, log_pmf(M, r, s, lo) + std::log(sum));
+    log_p = log_add(log_p, log_binomial_pmf(M, r, s, lo) + std::log(sum));
   }
   if (two_letter_llr(M, r, s, M) >= reach) {
     long lo = std::min(M, mode + 1), hi = M;  // find the first count from which t is reached
@@ -70,7 +65,7 @@ double binomial_llr_log_tail(long M, double r, double s, double t, long *work) {
       ++terms;
       if (term < 1e-17 * sum) break;
     }
-    log_p = log_add(log_p, log_pmf(M, r, s, lo) + std::log(sum));
+    log_p = log_add(log_p, log_binomial_pmf(M, r, s, lo) + std::log(sum));
   }
   if (work != nullptr) *work += terms + 1;
   return std::min(log_p, 0.0);

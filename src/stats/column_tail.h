@@ -10,8 +10,14 @@
 // observed column's own counts are always in its tail despite the rounding of the LLR.
 double llr_tie_tolerance(double x);
 
-// ln P(Binomial(M, r) = k) for every k would be costly; these work from one k outward.
-double log_binomial_pmf(long M, double r, long k);
+// ln P(Binomial(M, r) = k), s = 1 - r given apart (see below).
+double log_binomial_pmf(long M, double r, double s, long k);
+
+// The two-letter LLR of k counts of the first letter out of M (see below).
+double two_letter_llr(long M, double r, double s, long k);
+
+// ln(e^a + e^b), exact to rounding; -infinity stands for probability 0.
+double log_add(double a, double b);
 
 // ln P(Gb(K) >= t) for K ~ Binomial(M, r), where Gb(k) = k ln(k / (M r)) + (M - k)
 // ln((M - k) / (M s)) is the two-letter LLR and s = 1 - r (given apart, to keep its precision).

@@ -5,11 +5,6 @@
 #include "stats/column_tail.h"
 
 namespace {
-double log_add(double a, double b) {
-  if (a < b) std::swap(a, b);
-  if (b == -INFINITY) return a;
-  return a + std::log1p(std::exp(b - a));
-}
 
 // The letters split off one at a time: letter j against all letters after it. By the chain
 // rule the column LLR is the sum of these two-letter LLRs, each over the counts still left.
@@ -48,19 +43,12 @@ struct Enumeration {
     const double log_room = std::log(M + 1.0);
     for (int dir = 0; dir < 2; ++dir) {
       for (long k = dir == 0 ? mode : mode + 1; k >= 0 && k <= M; k += dir == 0 ? -1 : 1) {
-        const double lw = log_w + log_binomial_pmf_rs(M, r, s, k);
+        const double lw = log_w + log_binomial_pmf(M, r, s, k);
         if (lw + log_room < log_p - 41.5) break;
-        const double g = (k > 0 ? k * std::log(k / (M * r)) : 0.0) +
-                         (M - k > 0 ? (M - k) * std::log((M - k) / (M * s)) : 0.0);
-        visit(j + 1, M - k, t - g, lw);
+        visit(j + 1, M - k, t - two_letter_llr(M, r, s, k), lw);
         if (gave_up) return;
       }
     }
-  }
-
-  static double log_binomial_pmf_rs(long M, double r, double s, long k) {
-    return std::lgamma(M + 1.0) - std::lgamma(k + 1.0) - std::lgamma(M - k + 1.0) +
-           k * std::log(r) + (M - k) * std::log(s);
   }
 };
 }  // namespace

@@ -92,8 +92,7 @@ Atoms letter_atoms(long N, double lambda, double u, double v) {
   return atoms;
 }
 
-Moments letter_moments(long N, double lambda, double u, double v) {
-  const Atoms atoms = letter_atoms(N, lambda, u, v);
+Moments moments_of(const Atoms &atoms) {
   double sw = 0, sk = 0, sd = 0, skk = 0, skd = 0, sdd = 0;
   for (size_t i = 0; i < atoms.k.size(); ++i) {
     const double k = atoms.k[i], d = atoms.d[i];
@@ -118,7 +117,7 @@ Moments letter_moments(long N, double lambda, double u, double v) {
 Moments total_moments(int N, const std::vector<double> &q, double u, double v) {
   Moments t;
   for (double qa : q) {
-    const Moments m = letter_moments(N, N * qa, u, v);
+    const Moments m = moments_of(letter_atoms(N, N * qa, u, v));
     t.K += m.K;
     t.mk += m.mk;
     t.md += m.md;
@@ -196,7 +195,7 @@ static double read_tilted(int N, const std::vector<double> &q, double x, double 
   for (int a = 0; a < A; ++a) {
     const double lambda = N * q[a];
     const Atoms atoms = letter_atoms(N, lambda, u, v);
-    const Moments ma = letter_moments(N, lambda, u, v);
+    const Moments ma = moments_of(atoms);
     const long centre = whole_counts ? std::lround(ma.mk) : 0;
     count_shift += centre;
     std::fill(cell.begin(), cell.end(), 0.0);
