@@ -1,0 +1,157 @@
+// motifsig as a library: recomputes the significance of motifs from their sites. A process may
+// make many analyses, one after another or on several threads at once; none of them prints, and
+// none ends the process: a fault comes back as motifsig::Error.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace motifsig {
+
+enum class SiteModel { per_sequence, anywhere };  // --sites-model per-sequence | anywhere
+enum class PvalueMethod { lattice, accurate };    // --pvalues lattice | accurate
+
+// The search the motifs were found with; the defaults reproduce the motif file's own model.
+struct SearchModel {
+  int strands = 1;           // 2: every site position counts on both strands
+  bool palindromic = false;  // positions count once even on two strands
+  SiteModel sites = SiteModel::per_sequence;
+  PvalueMethod pvalues = PvalueMethod::lattice;
+};
+
+// One motif given in memory: `rows` has one row per column, one probability per letter.
+struct MotifMatrix {
+  std::vector<std::vector<double>> rows;
+  std::string id;   // optional, as on a "MOTIF id alt" line
+  std::string alt;  // optional
+};
+
+// The inputs of one analysis. Each input is read from its path when the path is not empty,
+// and otherwise taken from the data beside it.
+struct Inputs {
+  // The sequence set: a sequence file (plain or gzip), or the sequences' lengths.
+  std::string sequences_path;
+  bool fasta = false;  // the sequence file is FASTA
+  std::vector<int64_t> sequence_lengths;
+
+  // The motifs: a motif file, or an alphabet with its background and the matrices.
+  std::string motifs_path;
+  std::string alphabet;            // e.g. "ACGT"
+  std::vector<double> background;  // one frequency per letter
+  std::vector<MotifMatrix> motifs;
+
+  // The sites: a site file, or the number of sites of each motif, in the motifs' order.
+  std::string sites_path;
+  std::vector<int64_t> site_counts;
+
+  // A background replacing the motif's (--background): a path, or frequencies; both empty
+  // keeps the motif file's (or `background`).
+  std::string background_path;
+  std::vector<double> background_override;
+};
+
+// A warning: valid input that is probably a mistake. The tool prints
+// "motifsig: warning: " + text().
+struct Warning {
+  std::string file;  // as given; empty when the warning is not about a file
+  long line = 0;     // 0: no particular line
+  std::string message;
+  std::string text() const;  // "FILE:LINE: message", "FILE: message" or "message"
+};
+
+struct ColumnResult {
+  double rel_entropy = 0;  // bits, against the run's background
+  double llr = 0;          // nats, rounded as the statistics round it
+  double log_pvalue = 0;   // natural log of the column's p-value
+};
+
+struct MotifResult {
+  int number = 0;  // 1-based, in file order
+  std::string id, alt;
+  int width = 0;
+  int64_t nsites = 0;
+  double llr = 0;         // nats
+  double log_evalue = 0;  // natural log
+  double log10_evalue = 0;
+  std::string evalue_text;  // exactly as the motif file writes it, e.g. "3.70728e-26"
+  std::vector<ColumnResult> columns;
+};
+
+struct RunRecord;  // what the writers need beyond the results (matrices, background, model...)
+
+struct Result {
+  std::vector<MotifResult> motifs;
+  std::vector<Warning> warnings;  // in the order the tool prints them
+  std::shared_ptr<const RunRecord> record;
+};
+
+// Every fault of an analysis or of writing its files. what() is the tool's message without
+// the "motifsig: " prefix and without the line feed; exit_status() is the tool's exit status
+// for it (1 for bad input or a failed output, 2 for a usage error).
+class Error : public std::runtime_error {
+ public:
+  Error(const std::string &message, int exit_status, std::string file = {}, long line = 0);
+  int exit_status() const;
+  const std::string &file() const;  // empty when the fault is not in a file
+  long line() const;                // 0: no particular line
+ private:
+  int exit_status_;
+  std::string file_;
+  long line_;
+};
+
+// How an analysis runs; nothing here changes its numbers.
+struct RunControl {
+  int threads = 0;  // 0: OMP_NUM_THREADS when set, otherwise every core
+  // Called with each progress line the tool prints (no line feed); empty: none.
+  std::function<void(const std::string &line)> progress;
+};
+
+// Owns the state of analyses (such as the cache of LLR distributions). One Analyser is used by
+// one thread at a time; separate Analysers may run at once.
+class Analyser {
+ public:
+  Analyser();
+  ~Analyser();
+  Analyser(const Analyser &) = delete;
+  Analyser &operator=(const Analyser &) = delete;
+  Result analyse(const Inputs &inputs, const SearchModel &model = {},
+                 const RunControl &control = {});
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// One analysis on an Analyser of its own.
+Result analyse(const Inputs &inputs, const SearchModel &model = {}, const RunControl &control = {});
+
+// The files a run writes; an empty path is not written. `command_line` is shown in the reports.
+struct Outputs {
+  std::string motif_file;
+  std::string tsv, json, html;
+  std::string logos_dir;  // one SVG per motif
+  std::string command_line;
+};
+
+// Writes every requested file, all of them or none, with the tool's rules (an output that is
+// an input or another output is an Error with exit status 2).
+void write(const Result &result, const Outputs &outputs);
+
+// The texts the files would hold.
+std::string motif_file_text(const Result &result);
+std::string tsv_text(const Result &result);
+std::string json_text(const Result &result, const std::string &command_line = {});
+std::string html_text(const Result &result, const std::string &command_line = {});
+std::string logo_svg(const Result &result, int motif_number);
+
+// The natural-log p-value of one column's LLR from its letter counts, under a multinomial of
+// sum(counts) draws from `background` (rescaled to sum 1).
+double column_log_pvalue(const std::vector<int64_t> &counts, const std::vector<double> &background,
+                         PvalueMethod method = PvalueMethod::lattice);
+
+}  // namespace motifsig
