@@ -46,6 +46,7 @@ int run_motifsig(const RunOptions &options) {
   apply_search_model(options, models);
   progress_line("reading motif sequences...");
   read_m_seqs(options.sites.c_str(), models);
+  warn_of_coarse_lattice(options, models, dataset);
   progress_line("calculating evalues...");
   my_calc_evalue(models, dataset, options.threads, options.pvalues);
   warn_of_unplaceable_sites(options, models, dataset);

@@ -1,5 +1,7 @@
 #include "driver/run_warnings.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <string_view>
 
@@ -65,5 +67,26 @@ void warn_of_unplaceable_sites(const RunOptions &options, const std::vector<Mode
                    "motif %zu has %d sites, but only %lld sequences are %d or more letters long "
                    "to hold one each; its E-value is inf",
                    k + 1, model.nsites, static_cast<long long>(places), model.w);
+  }
+}
+
+void warn_of_coarse_lattice(const RunOptions &options, const std::vector<Model> &models,
+                            const Dataset &dataset) {
+  if (options.pvalues != PvalueMethod::lattice || dataset.alength < 2) return;
+  double sum = 0, least = INFINITY;
+  for (int a = 0; a < dataset.alength; ++a) {
+    sum += dataset.background[a];
+    least = std::min(least, dataset.background[a]);
+  }
+  if (!(least > 0) || !(sum > 0)) return;
+  const double most_llr_per_site = std::log(sum / least);  // every letter the rarest one
+  for (size_t k = 0; k < models.size(); ++k) {
+    const Model &model = models[k];
+    if (model.w == 0) continue;
+    if (model.nsites * most_llr_per_site / kLatticeSteps <= kCoarseLatticeStep) continue;
+    file_warning(options.sites.c_str(), 0,
+                 "motif %zu has %d sites, too many for the lattice's column p-values, which may "
+                 "be off 10-fold or more; --pvalues accurate computes them to within 2%%",
+                 k + 1, model.nsites);
   }
 }
