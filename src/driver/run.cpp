@@ -48,7 +48,9 @@ int run_motifsig(const RunOptions &options) {
   read_m_seqs(options.sites.c_str(), models);
   warn_of_coarse_lattice(options, models, dataset);
   progress_line("calculating evalues...");
-  my_calc_evalue(models, dataset, options.threads, options.pvalues);
+  std::vector<UncheckedColumn> unchecked;
+  my_calc_evalue(models, dataset, options.threads, options.pvalues, &unchecked);
+  warn_of_unchecked_pvalues(options, unchecked);
   warn_of_unplaceable_sites(options, models, dataset);
   make_logos_dir(options);
   output(options.output.c_str(), models, dataset, format_reports(options, models, dataset));

@@ -90,3 +90,12 @@ void warn_of_coarse_lattice(const RunOptions &options, const std::vector<Model> 
                  k + 1, model.nsites);
   }
 }
+
+void warn_of_unchecked_pvalues(const RunOptions &options,
+                               const std::vector<UncheckedColumn> &unchecked) {
+  for (const UncheckedColumn &column : unchecked)
+    file_warning(options.sites.c_str(), 0,
+                 "motif %zu column %d: its accurate p-value could not be confirmed to within "
+                 "2%% (its two finest readings disagree)",
+                 column.motif + 1, column.column + 1);
+}

@@ -26,3 +26,8 @@ constexpr double kCoarseLatticeStep = 3.0;
 // step passes kCoarseLatticeStep.
 void warn_of_coarse_lattice(const RunOptions &options, const std::vector<Model> &models,
                             const Dataset &dataset);
+
+// After the statistics with --pvalues accurate: one warning per column whose p-value could not
+// be confirmed to the promised accuracy.
+void warn_of_unchecked_pvalues(const RunOptions &options,
+                               const std::vector<UncheckedColumn> &unchecked);

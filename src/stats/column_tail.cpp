@@ -1,5 +1,6 @@
 #include "stats/column_tail.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -31,9 +32,7 @@ double split_log_tail(int N, const std::vector<double> &q, double x, const Spars
     TailMethod used = TailMethod::exact;
     const double split = two_letter_llr(N, r, s, k);
     const double rest_tail = column_log_tail(static_cast<int>(N - k), rest, x - split, &used);
-    if (used == TailMethod::unchecked ||
-        (used == TailMethod::tilted && *method == TailMethod::exact))
-      *method = used;
+    *method = std::max(*method, used);
     log_p = log_add(log_p, log_binomial_pmf(N, r, s, k) + rest_tail);
   }
   return std::min(log_p, 0.0);
@@ -49,7 +48,12 @@ double column_log_tail(int N, const std::vector<double> &q, double x, TailMethod
   } else if (A == 2) {
     const double total = q[0] + q[1];
     log_p = binomial_llr_log_tail(N, q[0] / total, q[1] / total, x);
-  } else if (!exact_log_tail(N, q, x, kQuickBudget, &log_p)) {
+  } else if (exact_log_tail(N, q, x, kQuickBudget, &log_p)) {
+    used = TailMethod::exact;
+  } else if (A >= 5 && N <= kFineLatticeSites) {
+    used = fine_lattice_log_tail_checked(N, q, x, &log_p) ? TailMethod::lattice
+                                                          : TailMethod::unchecked;
+  } else {
     SparseLetter sparse;
     used = TailMethod::tilted;
     const bool agreed = tilted_log_tail_checked(N, q, x, &log_p, &sparse);

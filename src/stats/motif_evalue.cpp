@@ -72,19 +72,32 @@ namespace {
 // The accurate method runs the motifs twice: once to collect each column's request (the
 // background rescaled exactly as the lattice would), then, after the tails are computed side
 // by side, again from the original background with the answers in place.
-void calc_evalues_accurate(std::vector<Model> &models, Dataset &dataset, int threads) {
+void calc_evalues_accurate(std::vector<Model> &models, Dataset &dataset, int threads,
+                           std::vector<UncheckedColumn> *unchecked) {
   const std::vector<double> original(dataset.background, dataset.background + dataset.alength);
   std::vector<ColumnRequest> requests;
+  std::vector<UncheckedColumn> columns;  // the motif and column of each request
+  UncheckedColumn at{0, 0};
   const ColumnPvalue collect = [&](double x, double n, int alength, double *background) {
     rescale_as_get_llr_pv(n, 1, alength, background);
-    if (n > 1 && alength >= 2)
+    if (n > 1 && alength >= 2) {
       requests.push_back(
           {static_cast<int>(n), std::vector<double>(background, background + alength), x});
+      columns.push_back(at);
+    }
+    ++at.column;
     return 0.0;
   };
-  for (Model &model : models) calc_entropy(&model, &dataset, &collect);
+  for (Model &model : models) {
+    calc_entropy(&model, &dataset, &collect);
+    ++at.motif;
+    at.column = 0;
+  }
   const std::vector<ColumnAnswer> answers =
       answer_column_requests(requests, resolve_thread_count(threads));
+  for (size_t i = 0; i < answers.size(); ++i)
+    if (unchecked != nullptr && answers[i].method == TailMethod::unchecked)
+      unchecked->push_back(columns[i]);
   std::copy(original.begin(), original.end(), dataset.background);
   freestuff();
   size_t next = 0;
@@ -99,12 +112,12 @@ void calc_evalues_accurate(std::vector<Model> &models, Dataset &dataset, int thr
 }
 }  // namespace
 
-void my_calc_evalue(std::vector<Model> &models, Dataset &dataset, int threads,
-                    PvalueMethod method) {
+void my_calc_evalue(std::vector<Model> &models, Dataset &dataset, int threads, PvalueMethod method,
+                    std::vector<UncheckedColumn> *unchecked) {
   if (method == PvalueMethod::accurate) {
     init_log();
     init_exp();
-    calc_evalues_accurate(models, dataset, threads);
+    calc_evalues_accurate(models, dataset, threads, unchecked);
     return;
   }
   // The column p-values need one distribution per distinct site count, the costly part of a

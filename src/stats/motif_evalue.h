@@ -2,6 +2,7 @@
 // motif's E-value, stored in the Model.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <vector>
 
@@ -11,10 +12,18 @@
 // number of sites) or the accurate tails of column_tail.h.
 enum class PvalueMethod { lattice, accurate };
 
+// A column whose accurate p-value could not be confirmed to the promised accuracy.
+struct UncheckedColumn {
+  size_t motif;  // from 0, in file order
+  int column;    // from 0
+};
+
 // Announces and computes every motif in order. threads: how many may share the work (0: see
-// resolve_thread_count); the results do not depend on it.
+// resolve_thread_count); the results do not depend on it. With the accurate method,
+// `unchecked` (when given) receives the columns whose p-values could not be confirmed.
 void my_calc_evalue(std::vector<Model> &models, Dataset &dataset, int threads = 0,
-                    PvalueMethod method = PvalueMethod::lattice);
+                    PvalueMethod method = PvalueMethod::lattice,
+                    std::vector<UncheckedColumn> *unchecked = nullptr);
 
 // A column's natural-log p-value from its LLR x, the number of sites n, the alphabet size and
 // the background (which it may rescale in place as the lattice does).
