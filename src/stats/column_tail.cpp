@@ -54,13 +54,14 @@ double column_log_tail(int N, const std::vector<double> &q, double x, TailMethod
     used = fine_lattice_log_tail_checked(N, q, x, &log_p) ? TailMethod::lattice
                                                           : TailMethod::unchecked;
   } else {
+    // Corners matter for few letters; with more, the other letters smooth out a rare one.
     SparseLetter sparse;
     used = TailMethod::tilted;
-    const bool agreed = tilted_log_tail_checked(N, q, x, &log_p, &sparse);
+    const bool agreed = tilted_log_tail_checked(N, q, x, &log_p, A <= 4 ? &sparse : nullptr);
     if (sparse.letter >= 0 || !agreed) {
       double exact;
       // The enumeration's steps grow as N^(A-2); past the long budget it is not tried.
-      const bool may_finish = std::pow(N + 1.0, A - 2) <= 10.0 * kLongBudget;
+      const bool may_finish = std::pow(N + 1.0, A - 2) <= kLongBudget;
       if (may_finish && exact_log_tail(N, q, x, kLongBudget, &exact)) {
         used = TailMethod::exact;
         log_p = exact;
