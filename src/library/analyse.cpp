@@ -96,6 +96,7 @@ void compute(StatsCache &cache, motifsig::RunRecord &run, const motifsig::Inputs
     read_m_seqs(inputs.sites_path.c_str(), models);
   else
     take_site_counts(inputs.site_counts, models);
+  warn_of_coarse_lattice(run.model, inputs.sites_path, models, dataset, warnings);
   progress("calculating evalues...");
   EvalueRun evalues;
   evalues.threads = control.threads;
@@ -105,8 +106,11 @@ void compute(StatsCache &cache, motifsig::RunRecord &run, const motifsig::Inputs
   evalues.status = control.status;
   freestuff(cache);
   cache.plain_kernel = control.plain_kernel;
+  std::vector<UncheckedColumn> unchecked;
+  evalues.unchecked = &unchecked;
   my_calc_evalue(models, dataset, cache, evalues);
   freestuff(cache);
+  warn_of_unchecked_pvalues(inputs.sites_path, unchecked, warnings);
   warn_of_unplaceable_sites(inputs.sites_path, models, dataset, warnings);
 }
 

@@ -1,5 +1,7 @@
 #include "library/input_warnings.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <string_view>
 
@@ -65,4 +67,35 @@ void warn_of_unplaceable_sites(const std::string &site_file, const std::vector<M
                    "to hold one each; its E-value is inf",
                    k + 1, model.nsites, static_cast<long long>(places), model.w);
   }
+}
+
+void warn_of_coarse_lattice(const motifsig::SearchModel &model, const std::string &site_file,
+                            const std::vector<Model> &models, const Dataset &dataset,
+                            Warnings &warnings) {
+  if (model.pvalues != motifsig::PvalueMethod::lattice || dataset.alength < 2) return;
+  double sum = 0, least = INFINITY;
+  for (int a = 0; a < dataset.alength; ++a) {
+    sum += dataset.background[a];
+    least = std::min(least, dataset.background[a]);
+  }
+  if (!(least > 0) || !(sum > 0)) return;
+  const double most_llr_per_site = std::log(sum / least);  // every letter the rarest one
+  for (size_t k = 0; k < models.size(); ++k) {
+    const Model &motif = models[k];
+    if (motif.w == 0) continue;
+    if (motif.nsites * most_llr_per_site / kLatticeSteps <= kCoarseLatticeStep) continue;
+    warnings.add(site_file.c_str(), 0,
+                 "motif %zu has %d sites, too many for the lattice's column p-values, which may "
+                 "be off 10-fold or more; --pvalues accurate computes them to within 2%%",
+                 k + 1, motif.nsites);
+  }
+}
+
+void warn_of_unchecked_pvalues(const std::string &site_file,
+                               const std::vector<UncheckedColumn> &unchecked, Warnings &warnings) {
+  for (const UncheckedColumn &column : unchecked)
+    warnings.add(site_file.c_str(), 0,
+                 "motif %zu column %d: its accurate p-value could not be confirmed to within "
+                 "2%% (its two finest readings disagree)",
+                 column.motif + 1, column.column + 1);
 }

@@ -1,5 +1,6 @@
 #include "stats/column_tail.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -7,6 +8,35 @@ namespace {
 // never agree (seconds).
 constexpr long kQuickBudget = 3000000;
 constexpr long kLongBudget = 30000000;
+
+// ln P(G >= x) as the sum over the counts k of `sparse`'s letter of P(k) times the tail of
+// the other letters over the N - k sites left, each by column_log_tail. By the chain rule the
+// column LLR is the two-letter LLR of the split (letter against the rest) plus the LLR of the
+// rest among themselves. `method` becomes the least sure of the methods used.
+double split_log_tail(int N, const std::vector<double> &q, double x, const SparseLetter &sparse,
+                      TailMethod *method) {
+  const size_t a = static_cast<size_t>(sparse.letter);
+  std::vector<double> rest;
+  double total = 0, rest_total = 0;
+  for (size_t b = 0; b < q.size(); ++b) {
+    total += q[b];
+    if (b != a) {
+      rest.push_back(q[b]);
+      rest_total += q[b];
+    }
+  }
+  const double r = q[a] / total, s = rest_total / total;
+  *method = TailMethod::exact;
+  double log_p = -INFINITY;
+  for (long k : sparse.counts) {
+    TailMethod used = TailMethod::exact;
+    const double split = two_letter_llr(N, r, s, k);
+    const double rest_tail = column_log_tail(static_cast<int>(N - k), rest, x - split, &used);
+    *method = std::max(*method, used);
+    log_p = log_add(log_p, log_binomial_pmf(N, r, s, k) + rest_tail);
+  }
+  return std::min(log_p, 0.0);
+}
 }  // namespace
 
 double column_log_tail(int N, const std::vector<double> &q, double x, TailMethod *method) {
@@ -18,14 +48,29 @@ double column_log_tail(int N, const std::vector<double> &q, double x, TailMethod
   } else if (A == 2) {
     const double total = q[0] + q[1];
     log_p = binomial_llr_log_tail(N, q[0] / total, q[1] / total, x);
-  } else if (!exact_log_tail(N, q, x, kQuickBudget, &log_p)) {
-    double tilted;
+  } else if (exact_log_tail(N, q, x, kQuickBudget, &log_p)) {
+    used = TailMethod::exact;
+  } else if (A >= 5 && N <= kFineLatticeSites) {
+    used = fine_lattice_log_tail_checked(N, q, x, &log_p) ? TailMethod::lattice
+                                                          : TailMethod::unchecked;
+  } else {
+    // Corners matter for few letters; with more, the other letters smooth out a rare one.
+    SparseLetter sparse;
     used = TailMethod::tilted;
-    if (!tilted_log_tail_checked(N, q, x, &tilted)) {
-      used =
-          exact_log_tail(N, q, x, kLongBudget, &log_p) ? TailMethod::exact : TailMethod::unchecked;
+    const bool agreed = tilted_log_tail_checked(N, q, x, &log_p, A <= 4 ? &sparse : nullptr);
+    if (sparse.letter >= 0 || !agreed) {
+      double exact;
+      // The enumeration's steps grow as N^(A-2); past the long budget it is not tried.
+      const bool may_finish = std::pow(N + 1.0, A - 2) <= kLongBudget;
+      if (may_finish && exact_log_tail(N, q, x, kLongBudget, &exact)) {
+        used = TailMethod::exact;
+        log_p = exact;
+      } else if (!sparse.counts.empty()) {
+        log_p = split_log_tail(N, q, x, sparse, &used);
+      } else if (!agreed) {
+        used = TailMethod::unchecked;
+      }
     }
-    if (used != TailMethod::exact) log_p = tilted;
   }
   if (method != nullptr) *method = used;
   return log_p;

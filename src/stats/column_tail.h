@@ -4,6 +4,7 @@
 // Two methods, exact enumeration and a tilted FFT reading; column_log_tail picks between them.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 // A count vector whose LLR lies this little below x still counts as reaching x, so that the
@@ -36,19 +37,50 @@ bool exact_log_tail(int N, const std::vector<double> &q, double x, long budget, 
 // grid of `cells` cells per standard deviation (a 2-D FFT convolution of the letters). Accurate
 // where that density is smooth: many sites, away from a column of one letter.
 double tilted_log_tail(int N, const std::vector<double> &q, double x, int cells);
+// A letter that the tilted law often makes rare: at least kSparseShare of its tilted weight
+// is on counts below kSparseCount, so the reading sits near a face or a corner of the count
+// simplex, where the density is too lumpy to read smoothly. `counts` are the letter's counts
+// that hold all but 1e-20 of its tilted weight, when there are at most kMostSplitCounts
+// (empty otherwise).
+struct SparseLetter {
+  int letter = -1;  // -1: none
+  std::vector<long> counts;
+};
+constexpr double kSparseCount = 30, kSparseShare = 0.01;
+constexpr size_t kMostSplitCounts = 400;
+
 // Readings at 16, 32, 64 and 128 cells per standard deviation in turn, sharing the tilt,
 // until two in a row agree within kTiltedAgreement: true, and *log_p is the finer of the two.
-// Otherwise false, with the finest reading in *log_p.
-bool tilted_log_tail_checked(int N, const std::vector<double> &q, double x, double *log_p);
+// Otherwise false, with the finest reading in *log_p. `sparse`, when given, gets the sparse
+// letter with the fewest counts to split off, if there is one.
+bool tilted_log_tail_checked(int N, const std::vector<double> &q, double x, double *log_p,
+                             SparseLetter *sparse = nullptr);
+
+// ln P(G >= x) on a lattice: each letter's share of the LLR (its deviance) rounded to the
+// nearest multiple of h nats, the counts exact; a dynamic programme over the letters, by
+// count and grid score. Costs about A N^2 x / (2 h) steps: for few sites and many letters,
+// where neither enumeration nor a smooth reading serves.
+double fine_lattice_log_tail(int N, const std::vector<double> &q, double x, double h);
+// Lattices of 0.02, 0.01, 0.005 and 0.0025 nats in turn until two in a row agree within
+// kTiltedAgreement: true, and *log_p is the finer. Otherwise false, with the finest in *log_p.
+bool fine_lattice_log_tail_checked(int N, const std::vector<double> &q, double x, double *log_p);
 
 // 0.01 in log10, in natural log.
 constexpr double kTiltedAgreement = 0.01 * 2.302585092994046;
 
-// How column_log_tail found its answer.
-enum class TailMethod { exact, tilted, unchecked };
+// How column_log_tail found its answer, surest first.
+enum class TailMethod { exact, lattice, tilted, unchecked };
+
+// Up to this many sites a column of five or more letters is read off the fine lattice when it
+// cannot be enumerated: there the tilted density is lumpy, and the lattice takes well under a
+// second (it grows as N^2 times the LLR).
+constexpr int kFineLatticeSites = 150;
 
 // ln P(G >= x): exact when the enumeration is small (few sites, or a column near one letter,
-// where little of the count space reaches x); otherwise the checked tilted reading, and when
-// its readings never agree, a longer enumeration. When that too is out of reach the finest
+// where little of the count space reaches x); for few sites and many letters the checked fine
+// lattice; otherwise the checked tilted reading. Near a
+// face of the count simplex (a sparse letter under the tilt), the letter is split off
+// instead: its counts are summed one by one, each with the tail of the other letters. When
+// the readings never agree, a longer enumeration; when that too is out of reach the finest
 // reading is returned as `unchecked`.
 double column_log_tail(int N, const std::vector<double> &q, double x, TailMethod *method = nullptr);

@@ -18,85 +18,114 @@ struct Moments {
   double vkk = 0, vkd = 0, vdd = 0;  // their (co)variances
 };
 
-// The atoms (count, deviance, ln weight) of one letter under the weights exp(u Y + v D), with
-// ln of their largest weight; atoms below 1e-20 of it are left out.
+// One atom of a letter: a count, its deviance, and ln of its weight (times the counts it
+// stands for, in a sampled scan).
+struct Atom {
+  long k;
+  double d, log_w;
+};
+
+// The atoms of one letter under the weights exp(u Y + v D), in increasing count, with ln of
+// their largest weight; atoms below 1e-20 of it are left out.
 struct Atoms {
-  std::vector<long> k;
-  std::vector<double> d, log_w;
+  std::vector<Atom> atoms;
   double top = -INFINITY;
 };
 
-Atoms letter_atoms(long N, double lambda, double u, double v) {
+// Steps of a sampled scan: short enough that the log weight changes by at most kStepSlope
+// across one, and by at most kStepCurve^2 through its bend.
+constexpr double kStepSlope = 0.02, kStepCurve = 0.2;
+
+// The atoms of one letter, from the peaks of its weights outward until 1e-20 of the largest.
+// Exact: every count. Sampled: counts at steps that grow where the log weight is nearly
+// straight, each weighted by the counts it stands for (the trapezoid rule, which with steps of
+// one is the plain sum); its moments are close enough to steer the tilt towards its target,
+// and cost a few thousand terms at any N.
+void letter_atoms(long N, double lambda, double u, double v, bool sampled, Atoms &out) {
   const double log_lambda = std::log(lambda);
-  auto deviance = [&](long k) {
-    return (k > 0 ? k * (std::log(double(k)) - log_lambda) : 0.0) - k + lambda;
+  auto atom = [&](long k, double log_k, double log_fact) {
+    const double d = (k > 0 ? k * (log_k - log_lambda) : 0.0) - k + lambda;
+    return Atom{k, d, -lambda + k * log_lambda - log_fact + u * k + v * d};
   };
-  auto log_weight = [&](long k, double log_fact) {
-    return -lambda + k * log_lambda - log_fact + u * k + v * deviance(k);
+  // How far a sampled scan may step from k: the slope of the log weight is about
+  // ln(lambda / (k + 1/2)) + u + v ln(k / lambda), its bend about v / k - 1 / (k + 1/2).
+  auto step_from = [&](long k) -> long {
+    if (!sampled) return 1;
+    const double kk = std::max<double>(k, 1);
+    const double slope = log_lambda - std::log(k + 0.5) + u + v * (std::log(kk) - log_lambda);
+    const double bend = std::fabs(v / kk - 1 / (k + 0.5));
+    const double step =
+        std::min(kStepSlope / std::fabs(slope), kStepCurve / std::sqrt(std::max(bend, 1e-300)));
+    return static_cast<long>(std::clamp(step, 1.0, 1e9));
   };
-  // The weights are unimodal for v < 1 (peak near lambda e^(u / (1 - v))) and largest at the
-  // ends otherwise; each run goes outward from a peak until 1e-20 of the largest.
-  std::vector<long> starts;
+  // Appends the atoms from `start` towards `end` (exclusive) until the weights fall below
+  // 1e-20 of the largest seen; an exact scan keeps ln k! by adding or taking away ln k.
+  std::vector<Atom> &atoms = out.atoms;
+  atoms.clear();
+  out.top = -INFINITY;
+  auto scan = [&](long start, long end) {
+    const int dir = end > start ? 1 : -1;
+    long k = start;
+    double log_k = k > 0 ? std::log(double(k)) : 0.0;
+    double lf = std::lgamma(k + 1.0);
+    atoms.push_back(atom(k, log_k, lf));
+    out.top = std::max(out.top, atoms.back().log_w);
+    while (k + dir != end) {
+      const long step = std::min(step_from(k), std::labs(end - k) - 1);
+      const long next = k + dir * step;
+      const double log_next = next > 0 ? std::log(double(next)) : 0.0;
+      if (step == 1)
+        lf += dir < 0 ? -log_k : log_next;
+      else
+        lf = std::lgamma(next + 1.0);
+      atoms.push_back(atom(next, log_next, lf));
+      out.top = std::max(out.top, atoms.back().log_w);
+      if (atoms.back().log_w < out.top - 46) break;
+      k = next;
+      log_k = log_next;
+    }
+  };
+  // The counts each sampled atom of a run (atoms [first, last)) stands for: half the gap to
+  // each neighbour, and at either end of the run one half more for itself.
+  auto weigh = [&](size_t first, size_t last) {
+    for (size_t i = first; i < last; ++i) {
+      const double below = i > first ? (atoms[i].k - atoms[i - 1].k) / 2.0 : 0.5;
+      const double above = i + 1 < last ? (atoms[i + 1].k - atoms[i].k) / 2.0 : 0.5;
+      if (below + above != 1) atoms[i].log_w += std::log(below + above);
+    }
+  };
   if (v < 1) {
+    // Unimodal weights, peak near lambda e^(u / (1 - v)): down from there, then up from the
+    // next count, which makes one run.
     const double peak = lambda * std::exp(std::min(700.0, u / (1 - v)));
-    starts.push_back(static_cast<long>(std::min<double>(N, std::max(0.0, std::floor(peak)))));
+    const long s = static_cast<long>(std::min<double>(N, std::max(0.0, std::floor(peak))));
+    scan(s, -1);
+    std::reverse(atoms.begin(), atoms.end());
+    if (s < N) scan(s + 1, N + 1);
+    weigh(0, atoms.size());
+    return;
+  }
+  // Weights largest at the ends: up from 0, then down from N as far as the first run.
+  scan(0, N + 1);
+  const long reached = atoms.back().k;
+  const size_t low = atoms.size();
+  if (reached < N) {
+    scan(N, reached);
+    std::reverse(atoms.begin() + low, atoms.end());
+  }
+  if (low == atoms.size() || atoms[low].k == reached + 1) {  // one run
+    weigh(0, atoms.size());
   } else {
-    starts.push_back(0);
-    starts.push_back(N);
+    weigh(0, low);
+    weigh(low, atoms.size());
   }
-  struct Run {
-    long lo, hi;
-  };
-  std::vector<Run> runs;
-  Atoms atoms;
-  for (long s : starts) {
-    const double lf = std::lgamma(s + 1.0);
-    double best = log_weight(s, lf);
-    long lo = s, hi = s;
-    double lf_lo = lf;
-    while (lo > 0) {  // ln (k - 1)! = ln k! - ln k
-      const double lfk = lf_lo - std::log(double(lo));
-      const double lw = log_weight(lo - 1, lfk);
-      best = std::max(best, lw);
-      if (lw < best - 46) break;
-      --lo;
-      lf_lo = lfk;
-    }
-    double lf_hi = lf;
-    while (hi < N) {
-      const double lfk = lf_hi + std::log(double(hi + 1));
-      const double lw = log_weight(hi + 1, lfk);
-      best = std::max(best, lw);
-      if (lw < best - 46) break;
-      ++hi;
-      lf_hi = lfk;
-    }
-    atoms.top = std::max(atoms.top, best);
-    runs.push_back({lo, hi});
-  }
-  if (runs.size() == 2 && runs[0].hi >= runs[1].lo) runs = {{runs[0].lo, runs[1].hi}};
-  size_t size = 0;
-  for (const Run &run : runs) size += run.hi - run.lo + 1;
-  atoms.k.reserve(size);
-  atoms.d.reserve(size);
-  atoms.log_w.reserve(size);
-  for (const Run &run : runs) {
-    double lf = std::lgamma(run.lo + 1.0);
-    for (long k = run.lo; k <= run.hi; ++k) {
-      if (k > run.lo) lf += std::log(double(k));
-      atoms.k.push_back(k);
-      atoms.d.push_back(deviance(k));
-      atoms.log_w.push_back(log_weight(k, lf));
-    }
-  }
-  return atoms;
 }
 
 Moments moments_of(const Atoms &atoms) {
   double sw = 0, sk = 0, sd = 0, skk = 0, skd = 0, sdd = 0;
-  for (size_t i = 0; i < atoms.k.size(); ++i) {
-    const double k = atoms.k[i], d = atoms.d[i];
-    const double w = std::exp(atoms.log_w[i] - atoms.top);
+  for (const Atom &atom : atoms.atoms) {
+    const double k = atom.k, d = atom.d;
+    const double w = std::exp(atom.log_w - atoms.top);
     sw += w;
     sk += w * k;
     sd += w * d;
@@ -114,10 +143,14 @@ Moments moments_of(const Atoms &atoms) {
   return m;
 }
 
-Moments total_moments(int N, const std::vector<double> &q, double u, double v) {
+// The moments of the whole column under the tilt (u, v), from each letter's atoms (scanned
+// into `scratch`).
+Moments total_moments(int N, const std::vector<double> &q, double u, double v, bool sampled,
+                      Atoms &scratch) {
   Moments t;
   for (double qa : q) {
-    const Moments m = moments_of(letter_atoms(N, N * qa, u, v));
+    letter_atoms(N, N * qa, u, v, sampled, scratch);
+    const Moments m = moments_of(scratch);
     t.K += m.K;
     t.mk += m.mk;
     t.md += m.md;
@@ -128,28 +161,34 @@ Moments total_moments(int N, const std::vector<double> &q, double u, double v) {
   return t;
 }
 
-// The tilt (u, v) under which the counts sum to N and the deviances to x on average: the
-// minimum of the convex K(u, v) - u N - v x, by Newton steps with backtracking.
-Moments solve(int N, const std::vector<double> &q, double x, double *u, double *v) {
-  Moments m = total_moments(N, q, *u, *v);
+// The tilt (u, v) under which the counts sum to N and the deviances to x on average, to within
+// `tolerance` standard deviations of each: the minimum of the convex K(u, v) - u N - v x, by
+// Newton steps with backtracking. Rounding may stop it short of a tight tolerance at very
+// large N, a few thousandths of a count or a nat off, which changes no reading.
+Moments solve(int N, const std::vector<double> &q, double x, double tolerance, bool sampled,
+              double *u, double *v, Atoms &scratch) {
+  Moments m = total_moments(N, q, *u, *v, sampled, scratch);
   for (int iter = 0; iter < 100; ++iter) {
     const double gu = m.mk - N, gv = m.md - x;
-    if (std::fabs(gu) < 1e-10 * N && std::fabs(gv) < 1e-10 * std::max(1.0, x)) break;
+    if (gu * gu <= tolerance * tolerance * m.vkk && gv * gv <= tolerance * tolerance * m.vdd) break;
     const double det = m.vkk * m.vdd - m.vkd * m.vkd;
     const double du = -(m.vdd * gu - m.vkd * gv) / det;
     const double dv = -(-m.vkd * gu + m.vkk * gv) / det;
     const double f = m.K - *u * N - *v * x;
     double step = 1;
-    for (int back = 0; back < 60; ++back, step /= 2) {
+    bool moved = false;
+    for (int back = 0; back < 60 && !moved; ++back, step /= 2) {
       const double nu = *u + step * du, nv = *v + step * dv;
-      const Moments n = total_moments(N, q, nu, nv);
+      const Moments n = total_moments(N, q, nu, nv, sampled, scratch);
       if (n.K - nu * N - nv * x <= f + 1e-12 * std::fabs(f)) {
+        moved = nu != *u || nv != *v;
         *u = nu;
         *v = nv;
         m = n;
         break;
       }
     }
+    if (!moved) break;  // no step changes the tilt any more
   }
   return m;
 }
@@ -172,14 +211,47 @@ double tilted_integral(const std::vector<double> &values, double h, double v) {
   return total;
 }
 
+// A column's tilt: (u, v) and the moments of the whole column under it.
+struct Tilt {
+  double u = 0, v = 0;
+  Moments m;
+};
+
+// The tilt under which the law of (count sum, deviance sum) has its mean at (N, x). A large N
+// is first steered with sampled atoms, then finished with exact ones, whose moments the
+// reading needs; a small N goes exact from the start.
+Tilt centre(int N, const std::vector<double> &q, double x, Atoms &scratch) {
+  Tilt t;
+  t.v = std::max(0.0, 1 - (static_cast<int>(q.size()) - 1) / (2 * x));
+  if (N > 5000) solve(N, q, x, 1e-4, true, &t.u, &t.v, scratch);
+  t.m = solve(N, q, x, 1e-8, false, &t.u, &t.v, scratch);
+  return t;
+}
+
+// Makes letter a the sparse letter when enough of its weight is on small counts and its
+// counts are few enough to split off, and fewer than those of one found before.
+void note_sparse(int a, const Atoms &atoms, const Moments &ma, SparseLetter *sparse) {
+  double low = 0;
+  for (const Atom &atom : atoms.atoms) {
+    if (atom.k >= kSparseCount) break;
+    low += std::exp(atom.log_w - ma.K);
+  }
+  if (low < kSparseShare) return;
+  const size_t size = atoms.atoms.size();
+  if (sparse->letter >= 0 && (sparse->counts.empty() || sparse->counts.size() <= size)) return;
+  sparse->letter = a;
+  sparse->counts.clear();
+  if (size > kMostSplitCounts) return;
+  for (const Atom &atom : atoms.atoms) sparse->counts.push_back(atom.k);
+}
+
 // ln P(G >= x) from the law of (total count, deviance sum) tilted so that its mean is
 // (N, x): the tilt is undone exactly, and only the tilted density near its mean is read off a
 // grid of `cells` cells per standard deviation (a 2-D FFT convolution of the letters).
-}  // namespace
-
-// The tail read with the tilt (u, v) that solve found, whose moments are m.
-static double read_tilted(int N, const std::vector<double> &q, double x, double u, double v,
-                          const Moments &m, int cells) {
+double read_tilted(int N, const std::vector<double> &q, double x, const Tilt &tilt, int cells,
+                   Atoms &atoms, SparseLetter *sparse = nullptr) {
+  const Moments &m = tilt.m;
+  const double u = tilt.u, v = tilt.v;
   const int A = static_cast<int>(q.size());
   const int L = 16 * cells;  // the grid spans 16 standard deviations each way round
   const double sd_k = std::sqrt(m.vkk), sd_d = std::sqrt(m.vdd);
@@ -193,24 +265,24 @@ static double read_tilted(int N, const std::vector<double> &q, double x, double 
   long count_shift = 0;  // whole-count grids: the sum of the letters' integer centres
   auto wrap = [L](long i) { return static_cast<int>(((i % L) + L) % L); };
   for (int a = 0; a < A; ++a) {
-    const double lambda = N * q[a];
-    const Atoms atoms = letter_atoms(N, lambda, u, v);
+    letter_atoms(N, N * q[a], u, v, false, atoms);
     const Moments ma = moments_of(atoms);
+    if (sparse != nullptr) note_sparse(a, atoms, ma, sparse);
     const long centre = whole_counts ? std::lround(ma.mk) : 0;
     count_shift += centre;
     std::fill(cell.begin(), cell.end(), 0.0);
-    for (size_t i = 0; i < atoms.k.size(); ++i) {
-      const double w = std::exp(atoms.log_w[i] - ma.K);
-      const double ys = (atoms.d[i] - ma.md) / bd;
+    for (const Atom &atom : atoms.atoms) {
+      const double w = std::exp(atom.log_w - ma.K);
+      const double ys = (atom.d - ma.md) / bd;
       const double fs = ys - std::floor(ys);
       const long is = static_cast<long>(std::floor(ys));
       long ic;
       double fc;
       if (whole_counts) {
-        ic = atoms.k[i] - centre;
+        ic = atom.k - centre;
         fc = 0;
       } else {
-        const double yc = (atoms.k[i] - ma.mk) / bk;
+        const double yc = (atom.k - ma.mk) / bk;
         ic = static_cast<long>(std::floor(yc));
         fc = yc - std::floor(yc);
       }
@@ -249,27 +321,21 @@ static double read_tilted(int N, const std::vector<double> &q, double x, double 
   if (v >= 0) return std::min(0.0, log_side);
   return std::log1p(-std::min(1.0, std::exp(log_side)));
 }
-
-namespace {
-Moments centre(int N, const std::vector<double> &q, double x, double *u, double *v) {
-  *u = 0;
-  *v = std::clamp(1 - (static_cast<int>(q.size()) - 1) / (2 * x), 0.0, 0.999);
-  return solve(N, q, x, u, v);
-}
 }  // namespace
 
 double tilted_log_tail(int N, const std::vector<double> &q, double x, int cells) {
-  double u, v;
-  const Moments m = centre(N, q, x, &u, &v);
-  return read_tilted(N, q, x, u, v, m, cells);
+  Atoms atoms;
+  return read_tilted(N, q, x, centre(N, q, x, atoms), cells, atoms);
 }
 
-bool tilted_log_tail_checked(int N, const std::vector<double> &q, double x, double *log_p) {
-  double u, v;
-  const Moments m = centre(N, q, x, &u, &v);
-  double previous = read_tilted(N, q, x, u, v, m, 16);
+bool tilted_log_tail_checked(int N, const std::vector<double> &q, double x, double *log_p,
+                             SparseLetter *sparse) {
+  Atoms atoms;
+  const Tilt tilt = centre(N, q, x, atoms);
+  if (sparse != nullptr) *sparse = SparseLetter{};
+  double previous = read_tilted(N, q, x, tilt, 16, atoms, sparse);
   for (int cells = 32; cells <= 128; cells *= 2) {
-    *log_p = read_tilted(N, q, x, u, v, m, cells);
+    *log_p = read_tilted(N, q, x, tilt, cells, atoms);
     if (std::fabs(*log_p - previous) <= kTiltedAgreement) return true;
     previous = *log_p;
   }

@@ -75,16 +75,28 @@ void calc_evalues_accurate(std::vector<Model> &models, Dataset &dataset, StatsCa
                            const EvalueRun &run) {
   const std::vector<double> original(dataset.background, dataset.background + dataset.alength);
   std::vector<ColumnRequest> requests;
+  std::vector<UncheckedColumn> columns;  // the motif and column of each request
+  UncheckedColumn at{0, 0};
   const ColumnPvalue collect = [&](double x, double n, int alength, double *background) {
     rescale_as_get_llr_pv(cache, n, 1, alength, background);
-    if (n > 1 && alength >= 2)
+    if (n > 1 && alength >= 2) {
       requests.push_back(
           {static_cast<int>(n), std::vector<double>(background, background + alength), x});
+      columns.push_back(at);
+    }
+    ++at.column;
     return 0.0;
   };
-  for (Model &model : models) calc_entropy(&model, &dataset, cache, &collect);
+  for (Model &model : models) {
+    calc_entropy(&model, &dataset, cache, &collect);
+    ++at.motif;
+    at.column = 0;
+  }
   const std::vector<ColumnAnswer> answers =
       answer_column_requests(requests, resolve_thread_count(run.threads));
+  for (size_t i = 0; i < answers.size(); ++i)
+    if (run.unchecked != nullptr && answers[i].method == TailMethod::unchecked)
+      run.unchecked->push_back(columns[i]);
   std::copy(original.begin(), original.end(), dataset.background);
   freestuff(cache);
   size_t next = 0;

@@ -2,6 +2,7 @@
 // motif's E-value, stored in the Model.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,12 +15,21 @@
 // number of sites) or the accurate tails of column_tail.h.
 enum class PvalueMethod { lattice, accurate };
 
+// A column whose accurate p-value could not be confirmed to the promised accuracy.
+struct UncheckedColumn {
+  size_t motif;  // from 0, in file order
+  int column;    // from 0
+};
+
 // How my_calc_evalue runs; nothing here changes its numbers but `method`.
 struct EvalueRun {
   int threads = 0;  // how many may share the work (0: see resolve_thread_count)
   PvalueMethod method = PvalueMethod::lattice;
   std::function<void(const std::string &line)> progress;  // "calculating evalue for motif K"
   StatusFn status;  // the progress of long work (see ProgressLine)
+  // With the accurate method, when given: receives the columns whose p-values could not be
+  // confirmed.
+  std::vector<UncheckedColumn> *unchecked = nullptr;
 };
 
 // Announces and computes every motif in order, with the distributions of `cache`.

@@ -139,6 +139,15 @@ const ToolCase kCases[] = {
     {"MoreSitesThanPositions", "--sites anywhere " + kFour, "sites", sites_of_motif_1(21), 0,
      "motifsig: warning: {sites}: motif 1 has 21 sites, but the sequences have only 20 start "
      "positions for its width 2; its E-value is inf\n", "*", "*nsites= 21 E= inf\n*"},
+    // From 433 sites on a uniform DNA background one lattice step passes 3 nats.
+    {"ManySitesWarnOfTheLattice", kFour, "sites", sites_of_motif_1(433), 0,
+     "motifsig: warning: {sites}: motif 1 has 433 sites, too many for the lattice's column "
+     "p-values, which may be off 10-fold or more; --pvalues accurate computes them to within 2%\n"
+     "motifsig: warning: {sites}: motif 1 has 433 sites, but only 3 sequences are 2 or more "
+     "letters long to hold one each; its E-value is inf\n", "*", "*"},
+    {"ManySitesAccurate", "--pvalues accurate " + kFour, "sites", sites_of_motif_1(433), 0,
+     "motifsig: warning: {sites}: motif 1 has 433 sites, but only 3 sequences are 2 or more "
+     "letters long to hold one each; its E-value is inf\n", "*", "*"},
     {"OneLetterAlphabet", kFour, "motifs", "ALPHABET= A\nx\nA 0.3\nletter-probability matrix: "
      "alength= 1 w= 1\n1\nletter-probability matrix: alength= 1 w= 1\n1\n", 0, "", "*",
      "VORL version 4\n\nALPHABET= A\nBackground letter frequencies\nA 1 \n*"},
