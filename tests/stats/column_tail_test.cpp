@@ -65,7 +65,9 @@ TEST(ColumnTail, ExactEnumerationEqualsEveryCountVectorSummed) {
       {{0.25, 0.25, 0.25, 0.25}, {40, 20, 0, 0}},  // on a face of the count simplex
       {{0.2, 0.3, 0.5}, {40, 30, 30}},
       {{0.5, 0.5}, {70, 30}},
-      {{0.001, 0.999}, {25, 55}},  // deep: p below 1e-60
+      {{0.001, 0.999}, {25, 55}},        // deep: p below 1e-60
+      {{0.1, 0.3, 0.6}, {700, 0, 0}},    // p = 1e-700
+      {{0.1, 0.3, 0.6}, {350, 350, 0}},  // on a face, p below 1e-300
   };
   for (const Column &c : columns) {
     int N = 0;
