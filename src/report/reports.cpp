@@ -34,7 +34,8 @@ const char *pvalue_method_name(PvalueMethod method) {
 
 const char *pvalue_method_description(PvalueMethod method) {
   return method == PvalueMethod::accurate
-             ? "accurate: exact enumeration, or a tilted FFT reading within 0.01 in log10"
+             ? "accurate: exact, a fine lattice or a tilted FFT reading, within 2% of the exact "
+               "tail"
              : "lattice: each column's LLR rounded to a grid of 200 steps";
 }
 
