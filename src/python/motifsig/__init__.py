@@ -19,7 +19,7 @@ import os
 import warnings as _warnings
 from collections.abc import Iterable, Mapping, Sequence
 from dataclasses import dataclass
-from typing import TYPE_CHECKING, Any, Optional, Union
+from typing import TYPE_CHECKING, Any
 
 from . import _motifsig
 
@@ -32,7 +32,6 @@ __all__ = [
 ]
 __version__ = _motifsig.__version__
 
-PathType = Union[str, "os.PathLike[str]"]
 Matrix = Sequence[Sequence[float]]  # one row per column of the motif, one value per letter
 
 _LN_10 = 2.302585092994046  # as the reports divide by it
@@ -47,7 +46,7 @@ class Error(Exception):
     1 for bad input or a failed output, 2 for a usage error.
     """
 
-    def __init__(self, message: str, *, file: Optional[str] = None, line: Optional[int] = None,
+    def __init__(self, message: str, *, file: str | None = None, line: int | None = None,
                  exit_status: int = 1) -> None:
         super().__init__(message)
         self.message = message
@@ -80,8 +79,8 @@ def _error(cls: type, failure: BaseException) -> Error:
 class RunWarning:
     """A warning of a run: `file` and `line` are None when it is about no file or line."""
 
-    file: Optional[str]
-    line: Optional[int]
+    file: str | None
+    line: int | None
     message: str
     text: str  # "FILE:LINE: message", as the tool prints it after "motifsig: warning: "
 
@@ -131,8 +130,8 @@ class Motifs:
     """
 
     def __init__(self, alphabet: str, background: Sequence[float], matrices: Iterable[Matrix],
-                 ids: Optional[Sequence[str]] = None,
-                 alts: Optional[Sequence[str]] = None) -> None:
+                 ids: Sequence[str] | None = None,
+                 alts: Sequence[str] | None = None) -> None:
         if not isinstance(alphabet, str):
             raise TypeError(f"alphabet: expected a string such as 'ACGT', not {alphabet!r}")
         self.alphabet = alphabet
@@ -155,7 +154,7 @@ def _matrix(matrix: Matrix, number: int) -> list[list[float]]:
         raise TypeError(f"motif {number}: expected a matrix, a list of rows of numbers") from None
 
 
-def _names(names: Optional[Sequence[str]], what: str, count: int) -> list[str]:
+def _names(names: Sequence[str] | None, what: str, count: int) -> list[str]:
     if names is None:
         return [""] * count
     names = [str(name) for name in names]
@@ -201,9 +200,9 @@ class Result:
         """The JSON document the tool writes with --json (docs/reports.md describes it)."""
         return self._raw.json_text(command_line)
 
-    def write(self, output: Optional[PathType], *, tsv: Optional[PathType] = None,
-              json: Optional[PathType] = None, html: Optional[PathType] = None,
-              logos: Optional[PathType] = None, command_line: str = "") -> None:
+    def write(self, output: str | os.PathLike | None, *, tsv: str | os.PathLike | None = None,
+              json: str | os.PathLike | None = None, html: str | os.PathLike | None = None,
+              logos: str | os.PathLike | None = None, command_line: str = "") -> None:
         """Writes the motif file `output` and the reports asked for, as the tool does.
 
         `tsv`, `json` and `html` are the reports of --tsv, --json and --html, `logos` a
@@ -240,7 +239,7 @@ def _is_path(value: Any) -> bool:
     return isinstance(value, (str, os.PathLike))
 
 
-def _optional_path(value: Optional[PathType]) -> bytes:
+def _optional_path(value: str | os.PathLike | None) -> bytes:
     return b"" if value is None else os.fsencode(value)
 
 
@@ -269,7 +268,7 @@ def _sequences(inputs: Any, sequences: Any) -> None:
     inputs.sequence_lengths = lengths
 
 
-def _motifs(inputs: Any, motifs: Any) -> Optional[int]:
+def _motifs(inputs: Any, motifs: Any) -> int | None:
     """Sets the motifs; returns their number when they are given in memory."""
     if _is_path(motifs):
         inputs.motifs_path = os.fsencode(motifs)
@@ -286,7 +285,7 @@ def _motifs(inputs: Any, motifs: Any) -> Optional[int]:
     return len(motifs)
 
 
-def _sites(inputs: Any, sites: Any, nmotifs: Optional[int]) -> None:
+def _sites(inputs: Any, sites: Any, nmotifs: int | None) -> None:
     if _is_path(sites):
         inputs.sites_path = os.fsencode(sites)
         return
@@ -302,12 +301,12 @@ def _sites(inputs: Any, sites: Any, nmotifs: Optional[int]) -> None:
     inputs.site_counts = [_whole(count, f"sites[{i}]") for i, count in enumerate(sites)]
 
 
-def analyse(sequences: Union[PathType, Iterable[str], Iterable[int]],
-            motifs: Union[PathType, Motifs, Mapping[str, Any]],
-            sites: Union[PathType, Sequence[int], Mapping[int, int]], *, strands: int = 1,
-            palindromic: bool = False, sites_model: str = "per-sequence",
-            background: Union[None, PathType, Sequence[float]] = None, fasta: bool = False,
-            pvalues: str = "lattice", threads: Optional[int] = None) -> Result:
+def analyse(sequences: str | os.PathLike | Iterable[str] | Iterable[int],
+            motifs: str | os.PathLike | Motifs | Mapping[str, Any],
+            sites: str | os.PathLike | Sequence[int] | Mapping[int, int], *,
+            strands: int = 1, palindromic: bool = False, sites_model: str = "per-sequence",
+            background: str | os.PathLike | Sequence[float] | None = None, fasta: bool = False,
+            pvalues: str = "lattice", threads: int | None = None) -> Result:
     """Computes every motif's E-value and column p-values from its sites, as the tool does.
 
     Each input is a path (str or os.PathLike; plain or gzip-compressed) or the data itself:
