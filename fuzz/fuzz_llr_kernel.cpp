@@ -25,7 +25,6 @@ bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-  silence_stdout();
   init_log();
   init_exp();
   return 0;

@@ -26,20 +26,14 @@ std::vector<int64_t> expected_lengths(const uint8_t *data, size_t size) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-  silence_stdout();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const std::string path = write_scratch("sequences", data, size);
-  Dataset dataset;
-  std::vector<Model> models;
-  ThrowingStops stops;
+  Records records;
+  Dataset &dataset = records.dataset;
+  Warnings warnings;
   try {
-    read_seqs(path.c_str(), dataset);
-  } catch (const HarnessStop &) {
-    release_records(dataset, models);
+    read_seqs(path.c_str(), dataset, warnings);
+  } catch (const motifsig::Error &) {
     return 0;
   }
   // A file that does not start with the two gzip magic bytes is read unchanged.
@@ -53,6 +47,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                       static_cast<long long>(dataset.seqs[i]->length),
                       static_cast<long long>(expected[i]));
   }
-  release_records(dataset, models);
   return 0;
 }

@@ -1,8 +1,8 @@
 // A whole run on small inputs. The input is the sequence file, the motif file and the site file
 // joined by the separator "\n===\n" (a missing part is an empty file). Inputs the three readers
-// accept then go through run_motifsig, which must not stop (but for an empty sequence set with
-// sites, which stops on purpose and is skipped), and the output file it writes must read back as
-// a motif file with the same alphabet and motif widths.
+// accept then go through motifsig::analyse and motifsig::write, which must not fail (but for an
+// empty sequence set with sites, which fails on purpose and is skipped), and the output file
+// written must read back as a motif file with the same alphabet and motif widths.
 //
 // Size caps: inputs over 4 KB are skipped, and so are inputs whose statistics would be slow:
 // building the column distribution of one site count costs about alength * nsites^2 steps of
@@ -14,13 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "driver/run.h"
 #include "harness.h"
 #include "io/read_m_seqs.h"
 #include "io/read_seqs.h"
 #include "io/readmodel.h"
+#include "motifsig/motifsig.h"
 #include "records/records.h"
-#include "stats/llr_pvalue.h"
 
 namespace {
 
@@ -60,8 +59,8 @@ Shape shape_of(const Dataset &dataset, const std::vector<Model> &models) {
   return shape;
 }
 
-// An empty sequence set with sites stops the run at the length cache, with its allocation
-// message, on purpose. The run would leave its records unreleased, so such inputs stop here.
+// An empty sequence set with sites fails at the length cache, with its allocation message, on
+// purpose.
 bool stops_on_purpose(const Dataset &dataset, const std::vector<Model> &models) {
   if (dataset.nseqs > 0) return false;
   for (const Model &model : models)
@@ -106,11 +105,6 @@ bool statistics_are_small(const Dataset &dataset, const std::vector<Model> &mode
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-  silence_stdout();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (size > kMaxInput) return -1;
   const Part seqs = next_part(data, size);
@@ -120,45 +114,48 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const std::string motifs_path = write_scratch("motifs", motifs.data, motifs.size);
   const std::string sites_path = write_scratch("sites", sites.data, sites.size);
   const std::string output_path = scratch().path("output");
-  ThrowingStops stops;
 
-  // The readers first, on records the harness owns, so that a stop leaks nothing.
-  Dataset dataset;
-  std::vector<Model> models;
-  try {
-    read_seqs(seqs_path.c_str(), dataset);
-    readmodel(motifs_path.c_str(), models, dataset);
-    read_m_seqs(sites_path.c_str(), models);
-  } catch (const HarnessStop &) {
-    release_records(dataset, models);
-    freestuff();
-    return 0;
+  // The readers first, to tell the inputs they accept.
+  Shape expected;
+  {
+    Records records;
+    Dataset &dataset = records.dataset;
+    std::vector<Model> &models = records.models;
+    Warnings warnings;
+    try {
+      read_seqs(seqs_path.c_str(), dataset, warnings);
+      readmodel(motifs_path.c_str(), models, dataset);
+      read_m_seqs(sites_path.c_str(), models);
+    } catch (const motifsig::Error &) {
+      return 0;
+    }
+    check_accepted(dataset, models);
+    if (!statistics_are_small(dataset, models)) return -1;
+    if (stops_on_purpose(dataset, models)) return 0;
+    expected = shape_of(dataset, models);
   }
-  check_accepted(dataset, models);
-  const bool small = statistics_are_small(dataset, models);
-  const bool skip = stops_on_purpose(dataset, models);
-  const Shape expected = shape_of(dataset, models);
-  release_records(dataset, models);
-  if (!small) return -1;
-  if (skip) return 0;
 
   try {
-    RunOptions options;
-    options.sequences = seqs_path;
-    options.motifs = motifs_path;
-    options.sites = sites_path;
-    options.output = output_path;
-    run_motifsig(options);
-  } catch (const HarnessStop &stop) {
-    harness_fault("the run stopped with status %d after its readers had accepted the input",
-                  stop.status);
+    motifsig::Inputs inputs;
+    inputs.sequences_path = seqs_path;
+    inputs.motifs_path = motifs_path;
+    inputs.sites_path = sites_path;
+    motifsig::Outputs outputs;
+    outputs.motif_file = output_path;
+    motifsig::write(motifsig::analyse(inputs), outputs);
+  } catch (const motifsig::Error &error) {
+    harness_fault("the run failed with status %d after its readers had accepted the input: %s",
+                  error.exit_status(), error.what());
   }
   const std::vector<std::string> kFiles = {"motifs", "output", "sequences", "sites"};
   if (scratch().files() != kFiles) harness_fault("the run left a file beside its output");
 
+  Records written;
+  Dataset &dataset = written.dataset;
+  std::vector<Model> &models = written.models;
   try {
     readmodel(output_path.c_str(), models, dataset);
-  } catch (const HarnessStop &) {
+  } catch (const motifsig::Error &) {
     harness_fault("the output file does not read back as a motif file");
   }
   const Shape got = shape_of(dataset, models);
@@ -173,6 +170,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   // Six significant digits per written frequency.
   if (expected.rescaled && !(std::fabs(sum - 1) <= 1e-5))
     harness_fault("the written background sums to %.9g, not 1", sum);
-  release_records(dataset, models);
   return 0;
 }

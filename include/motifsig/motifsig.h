@@ -109,6 +109,13 @@ struct RunControl {
   int threads = 0;  // 0: OMP_NUM_THREADS when set, otherwise every core
   // Called with each progress line the tool prints (no line feed); empty: none.
   std::function<void(const std::string &line)> progress;
+  // Called with each warning as it is found (all are in Result::warnings too); empty: none.
+  std::function<void(const Warning &warning)> warning;
+  // Long work only: called from another thread a few times a second, from two seconds in, with
+  // a status such as "motif 3 of 40, 57%", and with "" once that work ends; empty: none.
+  std::function<void(const std::string &status)> status;
+  // The plain column LLR kernel, one distribution at a time: the baseline of the benchmarks.
+  bool plain_kernel = false;
 };
 
 // Owns the state of analyses (such as the cache of LLR distributions). One Analyser is used by

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/output_paths.h"
-#include "io/diagnostics.h"
+#include "driver/console.h"
 #include "io/tokens.h"
+#include "process/diagnostics.h"
 
 #ifndef MOTIFSIG_VERSION
 #define MOTIFSIG_VERSION "unknown"
@@ -69,11 +69,6 @@ const CLI::Validator kFileName =
 
 }  // namespace
 
-void usage_error(const std::string &message) {
-  std::fprintf(stderr, "motifsig: %s\nTry 'motifsig --help' for more information.\n",
-               message.c_str());
-}
-
 int parse_command_line(int argc, char **argv, RunOptions &options) {
   CLI::App app(kDescription, "motifsig");
   app.footer(kFooter);
@@ -105,12 +100,12 @@ int parse_command_line(int argc, char **argv, RunOptions &options) {
       ->check(expecting("a directory name", [](const std::string &v) { return !v.empty(); }))
       ->type_name("DIR");
 
-  app.add_option("--strands", options.strands,
+  app.add_option("--strands", options.model.strands,
                  "strands searched: 2 counts every site position twice")
       ->check(expecting("1 or 2", [](const std::string &v) { return v == "1" || v == "2"; }))
       ->default_val(1)
       ->type_name("1|2");
-  app.add_flag("--palindromic", options.palindromic,
+  app.add_flag("--palindromic", options.model.palindromic,
                "with --strands 2: motifs are their own reverse complement");
   std::string sites_model = "per-sequence";
   app.add_option("--sites", sites_model, "per-sequence (at most one site per sequence) or anywhere")
@@ -140,6 +135,8 @@ int parse_command_line(int argc, char **argv, RunOptions &options) {
                           return parse_int(v, n) && n >= 1 && n <= 4096;
                         }))
       ->type_name("N");
+  // The baseline of the benchmarks; the results are the same bits, so the help leaves it out.
+  app.add_flag("--plain-kernel", options.plain_kernel)->group("");
 
   try {
     app.parse(argc, argv);
@@ -163,7 +160,7 @@ int parse_command_line(int argc, char **argv, RunOptions &options) {
     usage_error("expected 4 file names, got " + std::to_string(files.size()));
     return 2;
   }
-  if (options.palindromic && options.strands != 2) {
+  if (options.model.palindromic && options.model.strands != 2) {
     usage_error(
         "--palindromic needs --strands 2: a site and its reverse complement count once "
         "only when both strands are searched");
@@ -179,16 +176,20 @@ int parse_command_line(int argc, char **argv, RunOptions &options) {
   options.motifs = files[1];
   options.sites = files[2];
   options.output = files[3];
-  const std::string clash = output_path_clash(options);
+  const std::string clash = output_path_clash(run_paths(options));
   if (!clash.empty()) {
     usage_error(clash);
     return 2;
   }
   // The program has always ignored them; a word says so, since they are usually a mistake.
-  for (size_t i = 4; i < files.size(); ++i)
-    file_warning(files[i].c_str(), 0, "ignored: only four file names are read");
-  options.site_model = sites_model == "anywhere" ? Pooled : PerSequenceB;
-  options.pvalues = pvalues == "accurate" ? PvalueMethod::accurate : PvalueMethod::lattice;
+  for (size_t i = 4; i < files.size(); ++i) {
+    options.warnings.push_back({files[i], 0, "ignored: only four file names are read"});
+    print_warning(options.warnings.back());
+  }
+  options.model.sites =
+      sites_model == "anywhere" ? motifsig::SiteModel::anywhere : motifsig::SiteModel::per_sequence;
+  options.model.pvalues =
+      pvalues == "accurate" ? motifsig::PvalueMethod::accurate : motifsig::PvalueMethod::lattice;
   options.command_line = join_arguments(argc, argv);
   return -1;
 }

@@ -8,8 +8,5 @@
 
 // Fills `options` from argv. Returns -1 when the run should go ahead, otherwise the exit
 // status to end with (0 after --help or --version, 2 after a usage error, whose message has
-// been printed).
+// been printed). Warnings about the command line are printed and kept in options.warnings.
 int parse_command_line(int argc, char **argv, RunOptions &options);
-
-// Prints a usage error: "motifsig: MESSAGE" and a line pointing to --help.
-void usage_error(const std::string &message);

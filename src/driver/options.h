@@ -3,9 +3,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
-#include "records/records.h"
-#include "stats/motif_evalue.h"
+#include "motifsig/motifsig.h"
+#include "process/output_paths.h"
 
 struct RunOptions {
   std::string sequences;  // sequence file
@@ -21,15 +22,20 @@ struct RunOptions {
   std::string logos_dir;  // one SVG file per motif goes here
 
   // The search the motifs were found with; the defaults reproduce the motif file's own model.
-  int strands = 1;                   // 2: every site position counts on both strands
-  bool palindromic = false;          // positions count once even on two strands
-  MOTYPE site_model = PerSequenceB;  // Pooled: sites anywhere, several per sequence
-  std::string background_path;       // letter frequencies replacing the motif file's
+  motifsig::SearchModel model;
+  std::string background_path;  // letter frequencies replacing the motif file's
 
-  PvalueMethod pvalues = PvalueMethod::lattice;  // accurate: exact or tilted column tails
+  int threads = 0;            // 0: OMP_NUM_THREADS when set, otherwise every core
+  bool quiet = false;         // no progress lines
+  bool plain_kernel = false;  // the plain column LLR kernel, for benchmarks (not in the help)
 
-  int threads = 0;     // 0: OMP_NUM_THREADS when set, otherwise every core
-  bool quiet = false;  // no progress lines
-
-  std::string command_line;  // the arguments as given, for the reports
+  std::string command_line;                 // the arguments as given, for the reports
+  std::vector<motifsig::Warning> warnings;  // about the command line, printed when found
 };
+
+// The files the options name.
+inline RunPaths run_paths(const RunOptions &options) {
+  return {options.sequences,       options.motifs,    options.sites,
+          options.background_path, options.output,    options.tsv_path,
+          options.json_path,       options.html_path, options.logos_dir};
+}

@@ -1,57 +1,46 @@
 #include "driver/run.h"
 
-#include "driver/command_line.h"
-#include "driver/output_paths.h"
-#include "driver/run_warnings.h"
-#include "io/output.h"
-#include "io/read_background.h"
-#include "io/read_m_seqs.h"
-#include "io/read_seqs.h"
-#include "io/readmodel.h"
-#include "io/reports.h"
-#include "records/progress.h"
-#include "records/run_stop.h"
-#include "stats/llr_pvalue.h"
-#include "stats/motif_evalue.h"
+#include <unistd.h>
 
-namespace {
-// The search the motifs were found with decides how many placements their sites had.
-void apply_search_model(const RunOptions &options, std::vector<Model> &models) {
-  for (Model &model : models) {
-    model.mtype = options.site_model;
-    model.both_strands = options.strands == 2 ? 1 : 0;
-    model.palindrome = options.palindromic ? 1 : 0;
-  }
-}
-}  // namespace
+#include "driver/console.h"
+#include "library/analysis.h"
+#include "report/reports.h"
+#include "stats/stats_cache.h"
 
 int run_motifsig(const RunOptions &options) {
-  set_progress_lines(!options.quiet);
-  Dataset dataset;
-  std::vector<Model> models;
-  progress_line("reading original data file...");
-  read_seqs(options.sequences.c_str(), dataset, options.fasta);
-  progress_line("reading models...");
-  readmodel(options.motifs.c_str(), models, dataset);
-  warn_of_strands(options, dataset);
-  if (!options.logos_dir.empty()) {
-    // The logos are named after the motifs: only now can they be checked like the other outputs.
-    const std::string clash = output_path_clash(options, logo_paths(options, models));
-    if (!clash.empty()) {
-      usage_error(clash);
-      stop_run(2);
-    }
+  motifsig::Inputs inputs;
+  inputs.sequences_path = options.sequences;
+  inputs.fasta = options.fasta;
+  inputs.motifs_path = options.motifs;
+  inputs.sites_path = options.sites;
+  inputs.background_path = options.background_path;
+  motifsig::RunControl control;
+  control.threads = options.threads;
+  control.plain_kernel = options.plain_kernel;
+  control.warning = print_warning;
+  if (!options.quiet) {
+    control.progress = print_progress;
+    if (isatty(STDERR_FILENO) == 1) control.status = draw_status;
   }
-  if (!options.background_path.empty()) read_background(options.background_path.c_str(), dataset);
-  apply_search_model(options, models);
-  progress_line("reading motif sequences...");
-  read_m_seqs(options.sites.c_str(), models);
-  progress_line("calculating evalues...");
-  my_calc_evalue(models, dataset, options.threads, options.pvalues);
-  warn_of_unplaceable_sites(options, models, dataset);
-  make_logos_dir(options);
-  output(options.output.c_str(), models, dataset, format_reports(options, models, dataset));
-  freestuff();
-  release_records(dataset, models);
+  AnalysisHooks hooks;
+  // The logos are named after the motifs: only once they are read can they be checked like the
+  // other outputs.
+  hooks.motifs_read = [&options](const Dataset &, const std::vector<Model> &models) {
+    if (options.logos_dir.empty()) return;
+    const std::string clash =
+        output_path_clash(run_paths(options), logo_paths(options.logos_dir, models));
+    if (!clash.empty()) throw motifsig::Error(clash, 2);
+  };
+  StatsCache cache;
+  motifsig::Result result = run_analysis(cache, inputs, options.model, control, hooks);
+  result.warnings.insert(result.warnings.begin(), options.warnings.begin(), options.warnings.end());
+  motifsig::Outputs outputs;
+  outputs.motif_file = options.output;
+  outputs.tsv = options.tsv_path;
+  outputs.json = options.json_path;
+  outputs.html = options.html_path;
+  outputs.logos_dir = options.logos_dir;
+  outputs.command_line = options.command_line;
+  motifsig::write(result, outputs);
   return 0;
 }

@@ -1,10 +1,9 @@
-// One run of the tool: read the three input files, compute every motif's E-value, write the
-// output motif file, and release everything.
+// One run of the tool: the analysis of the three input files, then the output motif file and the
+// reports, written all or none.
 #pragma once
 
 #include "driver/options.h"
-#include "records/records.h"
 
-// Runs every step in order, announcing each on standard output. Returns 0; an error stops the
-// run from where it is found (stop_run).
+// Runs every step in order, announcing each on standard output and printing each warning as it
+// is found. Returns 0; a fault is thrown as motifsig::Error.
 int run_motifsig(const RunOptions &options);

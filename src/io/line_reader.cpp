@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "io/diagnostics.h"
+#include "process/diagnostics.h"
 
 namespace {
 // Bytes asked of each read. Small enough that the buffer stays in the processor cache: reads

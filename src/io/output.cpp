@@ -34,9 +34,3 @@ std::string format_motif_file(const std::vector<Model> &models, const Dataset &d
   }
   return out;
 }
-
-void output(const char *path, std::vector<Model> &models, Dataset &dataset,
-            std::vector<OutputFile> reports) {
-  reports.push_back({path, format_motif_file(models, dataset)});
-  write_files_atomically(reports);
-}

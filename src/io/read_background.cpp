@@ -4,9 +4,9 @@
 #include <string_view>
 #include <vector>
 
-#include "io/diagnostics.h"
 #include "io/line_reader.h"
 #include "io/tokens.h"
+#include "process/diagnostics.h"
 
 void read_background(const char *path, Dataset &dataset) {
   LineReader lines(path);

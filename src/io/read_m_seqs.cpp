@@ -4,9 +4,9 @@
 #include <limits>
 #include <string_view>
 
-#include "io/diagnostics.h"
 #include "io/line_reader.h"
 #include "io/tokens.h"
+#include "process/diagnostics.h"
 
 namespace {
 // Nothing but blanks, tabs or carriage returns: the last line of a file with CRLF line ends,

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "io/diagnostics.h"
 #include "io/line_reader.h"
 #include "io/tokens.h"
+#include "process/diagnostics.h"
 
 namespace {
 
@@ -23,6 +23,9 @@ void add_sequence(LineReader &lines, std::vector<int32_t> &lengths, int64_t leng
 // several lines (the usual wrapped FASTA) and counts the carriage return of Windows line ends
 // as a letter: the first of each is named once, pointing to --fasta.
 struct LineWarnings {
+  explicit LineWarnings(Warnings &to) : warnings(to) {}
+
+  Warnings &warnings;
   std::string record;  // start of the last header line
   long record_line = 0;
   int lines_in_record = 0;
@@ -39,7 +42,7 @@ struct LineWarnings {
   void sequence(LineReader &lines) {
     if (!carriage_return && lines.last_byte() == '\r') {
       carriage_return = true;
-      file_warning(lines.path(), lines.line_number(),
+      warnings.add(lines.path(), lines.line_number(),
                    "the line ends with a carriage return (Windows line ends), which counts as a "
                    "letter of the sequence; give --fasta, or convert the line ends");
     }
@@ -47,7 +50,7 @@ struct LineWarnings {
     wrapped = true;
     std::string_view rest = std::string_view(record).substr(1), name;
     next_token(rest, name);
-    file_warning(lines.path(), record_line,
+    warnings.add(lines.path(), record_line,
                  "record '%s' spans more than one line, and every line counts as one sequence; "
                  "give --fasta to join the lines of each record",
                  printable(name).c_str());
@@ -56,12 +59,12 @@ struct LineWarnings {
 
 }  // namespace
 
-void read_seqs(const char *path, Dataset &dataset, bool fasta) {
+void read_seqs(const char *path, Dataset &dataset, Warnings &told, bool fasta) {
   LineReader lines(path);
   std::vector<int32_t> lengths;
   int64_t length;
   std::string_view head;
-  LineWarnings warnings;
+  LineWarnings warnings(told);
   int64_t record_length = -1;  // of the FASTA record being read; -1 before the first header
   while (lines.next_length(length, head, kMaxLength)) {
     const bool header = !head.empty() && head[0] == '>';

@@ -5,7 +5,9 @@
 // letter.
 #pragma once
 
+#include "process/diagnostics.h"
 #include "records/records.h"
 
-// Sets dataset.nseqs and dataset.seqs from the file at `path`.
-void read_seqs(const char *path, Dataset &dataset, bool fasta = false);
+// Sets dataset.nseqs and dataset.seqs from the file at `path`. Lines that are probably a mistake
+// (a record over several lines, a carriage return) are told to `warnings`, the first of each.
+void read_seqs(const char *path, Dataset &dataset, Warnings &warnings, bool fasta = false);

@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "io/diagnostics.h"
 #include "io/line_reader.h"
 #include "io/tokens.h"
+#include "process/diagnostics.h"
 
 namespace {
 
@@ -90,17 +91,23 @@ void read_alphabet_block(LineReader &lines, std::string_view alphabet_line, Data
 // protein rows within 0.1 of 1.
 double row_sum_tolerance(int32_t alength) { return std::min(0.1, std::max(0.01, 0.005 * alength)); }
 
-void check_row_sum(LineReader &lines, const Model &model, int motif, int32_t row,
-                   const double *values, int32_t alength) {
+}  // namespace
+
+std::string row_sum_fault(const double *values, int32_t alength, int motif, int32_t row,
+                          const std::string &id) {
   double sum = 0;
   for (int32_t j = 0; j < alength; ++j) sum += values[j];
-  if (std::fabs(sum - 1) <= row_sum_tolerance(alength) + 1e-9) return;  // 1e-9: 0.3 + 0.72 > 1.02
-  const std::string named = model.id.empty() ? std::string() : " ('" + printable(model.id) + "')";
-  file_error(lines.path(), lines.line_number(),
-             "row %d of motif %d%s sums to %g, not 1: the rows must be letter probabilities, not "
-             "counts or percentages (divide each value by its row's sum)",
-             row, motif, named.c_str(), sum);
+  if (std::fabs(sum - 1) <= row_sum_tolerance(alength) + 1e-9) return "";  // 0.3 + 0.72 > 1.02
+  const std::string named = id.empty() ? std::string() : " ('" + printable(id) + "')";
+  char sum_text[32];
+  std::snprintf(sum_text, sizeof sum_text, "%g", sum);
+  return "row " + std::to_string(row) + " of motif " + std::to_string(motif) + named + " sums to " +
+         sum_text +
+         ", not 1: the rows must be letter probabilities, not counts or percentages (divide "
+         "each value by its row's sum)";
 }
+
+namespace {
 
 void read_matrix_block(LineReader &lines, std::string_view matrix_line, std::vector<Model> &models,
                        const Dataset &dataset, MotifName &name) {
@@ -144,7 +151,8 @@ void read_matrix_block(LineReader &lines, std::string_view matrix_line, std::vec
                    alength);
       values[j] = read_probability(lines, token, "probability");
     }
-    check_row_sum(lines, model, motif, i + 1, values, alength);
+    const std::string fault = row_sum_fault(values, alength, motif, i + 1, model.id);
+    if (!fault.empty()) file_error(lines.path(), lines.line_number(), "%s", fault.c_str());
   }
 }
 

@@ -6,9 +6,16 @@
 // 1, within rounding), are reported with the file name and line number.
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <vector>
 
 #include "records/records.h"
 
 // Sets the alphabet and background of `dataset` and appends one Model per matrix to `models`.
 void readmodel(const char *path, std::vector<Model> &models, Dataset &dataset);
+
+// Why a row of `alength` letter probabilities is not a probability distribution, for row `row`
+// of motif `motif` (named `id` when not empty); empty when it is one within rounding.
+std::string row_sum_fault(const double *values, int32_t alength, int motif, int32_t row,
+                          const std::string &id);

@@ -50,3 +50,14 @@ struct Model {
 
 // Releases the arrays of the records (the records themselves are values).
 void release_records(Dataset &dataset, std::vector<Model> &models);
+
+// The records of one run, released with it, however the run ends.
+struct Records {
+  Dataset dataset;
+  std::vector<Model> models;
+
+  Records() = default;
+  ~Records() { release_records(dataset, models); }
+  Records(const Records &) = delete;
+  Records &operator=(const Records &) = delete;
+};

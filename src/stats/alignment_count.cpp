@@ -11,7 +11,6 @@
 #include "stats/resize.h"
 
 namespace {
-int *len = nullptr;  // sequence lengths, longest first
 
 // ln of the sum over i < n of x^i / i!, in log-sum-exp form; for x so large that the direct
 // series leaves the double range.
@@ -56,8 +55,10 @@ double log_comb(int n, int k) {
   return result;
 }
 
-double get_log_nalign(MOTYPE mtype, int w, int N, int two_strands, const Dataset &dataset) {
+double get_log_nalign(StatsCache &cache, MOTYPE mtype, int w, int N, int two_strands,
+                      const Dataset &dataset) {
   const int n = dataset.nseqs;
+  int *&len = cache.len;
   const int strands = two_strands ? 2 : 1;
   // An empty sequence set cannot be cached: Resize reports it and stops the run.
   if (len == nullptr) {
@@ -96,15 +97,15 @@ double log_qfast(int n, double log_prod) {
   return std::log(s) + log_prod;
 }
 
-double get_log_sig(double neg_log_product, MOTYPE mtype, int w, int N, int both_strands,
-                   int palindrome, const Dataset &dataset) {
+double get_log_sig(StatsCache &cache, double neg_log_product, MOTYPE mtype, int w, int N,
+                   int both_strands, int palindrome, const Dataset &dataset) {
   const double lp = log_qfast(w, -neg_log_product);
   if (N == 0) return lp;
   const int two_strands = both_strands && !palindrome ? 1 : 0;
-  return get_log_nalign(mtype, w, N, two_strands, dataset) + lp;
+  return get_log_nalign(cache, mtype, w, N, two_strands, dataset) + lp;
 }
 
-void free_length_cache() {
-  std::free(len);
-  len = nullptr;
+void free_length_cache(StatsCache &cache) {
+  std::free(cache.len);
+  cache.len = nullptr;
 }

@@ -1,17 +1,14 @@
 #include "stats/llr_progress.h"
 
 #include <pthread.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
-#include <cstdio>
 #include <mutex>
-
-#include "records/progress.h"
 
 struct ProgressLine::State {
   const LlrProgress &progress;
+  const StatusFn &status;
   std::mutex mutex;
   std::condition_variable wake;
   bool stop = false;
@@ -31,19 +28,22 @@ void *draw(void *arg) {
     const int motifs = s.progress.motifs;
     int current = s.progress.motifs_ready.load() + 1;
     if (current > motifs) current = motifs;
-    std::fprintf(stderr, "\rmotifsig: motif %d of %d, %d%%\033[K", current, motifs,
-                 percent > 100 ? 100 : percent);
-    std::fflush(stderr);
-    s.shown = true;
+    try {
+      s.status("motif " + std::to_string(current) + " of " + std::to_string(motifs) + ", " +
+               std::to_string(percent > 100 ? 100 : percent) + "%");
+      s.shown = true;
+    } catch (...) {
+      return nullptr;  // a status that fails is no reason to fail the run
+    }
   } while (!s.wake.wait_for(lock, std::chrono::milliseconds(250), [&] { return s.stop; }));
   return nullptr;
 }
 
 }  // namespace
 
-ProgressLine::ProgressLine(const LlrProgress &progress) {
-  if (!progress_lines_on() || isatty(STDERR_FILENO) != 1) return;
-  state_ = new State{progress, {}, {}, false, false, {}};
+ProgressLine::ProgressLine(const LlrProgress &progress, const StatusFn &status) {
+  if (!status) return;
+  state_ = new State{progress, status, {}, {}, false, false, {}};
   if (pthread_create(&state_->thread, nullptr, draw, state_) != 0) {
     delete state_;  // no line rather than no run
     state_ = nullptr;
@@ -58,9 +58,9 @@ ProgressLine::~ProgressLine() {
   }
   state_->wake.notify_one();
   pthread_join(state_->thread, nullptr);
-  if (state_->shown) {
-    std::fputs("\r\033[K", stderr);
-    std::fflush(stderr);
-  }
+  if (state_->shown) try {
+      state_->status("");
+    } catch (...) {
+    }
   delete state_;
 }

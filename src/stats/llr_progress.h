@@ -1,8 +1,10 @@
-// Progress of the column LLR distributions: counted by the kernels as they go, and shown as
-// one line on standard error during long runs.
+// Progress of the column LLR distributions: counted by the kernels as they go, and told a few
+// times a second during long runs.
 #pragma once
 
 #include <atomic>
+#include <functional>
+#include <string>
 
 struct LlrProgress {
   std::atomic<long> done{0};         // units of work finished (see llr_work)
@@ -11,12 +13,16 @@ struct LlrProgress {
   int motifs = 0;
 };
 
-// While it exists, and only when standard error is a terminal and progress lines are on, a line
-// such as "motifsig: motif 3 of 40, 57%" is redrawn on standard error a few times a second, from
-// two seconds after it starts; it is erased when it ends. Shorter work never shows it.
+// The status of long work, such as "motif 3 of 40, 57%", or "" once the work ends after a
+// status was told. Called from a thread of its own.
+using StatusFn = std::function<void(const std::string &status)>;
+
+// While it exists, and only when `status` is set, `status` is called with the progress a few
+// times a second, from two seconds after it starts, and with "" when it ends. Shorter work never
+// tells any.
 class ProgressLine {
  public:
-  explicit ProgressLine(const LlrProgress &progress);
+  ProgressLine(const LlrProgress &progress, const StatusFn &status);
   ~ProgressLine();
   ProgressLine(const ProgressLine &) = delete;
   ProgressLine &operator=(const ProgressLine &) = delete;

@@ -17,48 +17,30 @@
 #include "stats/score_distr.h"
 
 namespace {
-DISTR *distrs = nullptr;  // indexed directly by the number of sites, 0 .. ndistrs
-int ndistrs = -1;
+using Prepared = PreparedDistr;
 
-// One-column distributions built ahead by prepare_llr_distrs, by site count, until get_llr_pv
-// takes them over.
-struct Prepared {
-  std::vector<double> background;  // what the build started from
-  int alength = 0, desired_range = 0;
-  double frac = 0;
-  double *d = nullptr;
-  double alpha = 0;
-  int offset = 0, range = 0;
-};
-std::map<int, Prepared> prepared;
-
-// Site counts whose rescaling rescale_as_get_llr_pv has done.
-std::set<int> rescaled;
-
-void release_prepared() {
-  for (auto &entry : prepared) std::free(entry.second.d);
-  prepared.clear();
+void release_prepared(StatsCache &cache) {
+  for (auto &entry : cache.prepared) std::free(entry.second.d);
+  cache.prepared.clear();
 }
 
-double *build_distr(int alength, double *background, int N, int desired_range, double frac,
-                    double *alpha, int *offset, int *range) {
-#ifdef MOTIFSIG_PLAIN_KERNEL
+double *build_distr(const StatsCache &cache, int alength, double *background, int N,
+                    int desired_range, double frac, double *alpha, int *offset, int *range) {
   // The baseline for benchmarks: the definition, one distribution at a time.
-  return llr_distr_plain(alength, background, N, desired_range, frac, alpha, offset, range);
-#else
+  if (cache.plain_kernel)
+    return llr_distr_plain(alength, background, N, desired_range, frac, alpha, offset, range);
   return llr_distr_fast(alength, background, N, desired_range, frac, alpha, offset, range);
-#endif
 }
 
 // The distribution prepared for N, when it was built from exactly this background and these
 // arguments; the background is then rescaled as that build rescaled its copy. Otherwise
 // nullptr, and the caller builds it.
-double *take_prepared(int N, int alength, double *background, int desired_range, double frac,
-                      double *alpha, int *offset, int *range) {
-  const auto found = prepared.find(N);
-  if (found == prepared.end()) return nullptr;
+double *take_prepared(StatsCache &cache, int N, int alength, double *background, int desired_range,
+                      double frac, double *alpha, int *offset, int *range) {
+  const auto found = cache.prepared.find(N);
+  if (found == cache.prepared.end()) return nullptr;
   Prepared p = std::move(found->second);
-  prepared.erase(found);
+  cache.prepared.erase(found);
   if (p.alength != alength || p.desired_range != desired_range || p.frac != frac ||
       std::memcmp(p.background.data(), background, sizeof(double) * alength) != 0) {
     std::free(p.d);
@@ -90,7 +72,7 @@ void keep_letter_floor(int alength, double *background) {
 }
 
 // Builds the missing widths maxw + 1 .. w of `rec`, each from the one narrower.
-void widen(DISTR &rec, int w, int N, int desired_range, double frac, int alength,
+void widen(StatsCache &cache, DISTR &rec, int w, int N, int desired_range, double frac, int alength,
            double *background) {
   Resize(rec.d, static_cast<long>(w) + 1, "distrs[N].d", "w+1", "double *");
   Resize(rec.cdf, static_cast<long>(w) + 1, "distrs[N].cdf", "w+1", "double *");
@@ -98,10 +80,10 @@ void widen(DISTR &rec, int w, int N, int desired_range, double frac, int alength
   Resize(rec.range, static_cast<long>(w) + 1, "distrs[N].range", "w+1", "int");
   if (rec.maxw == 0) {
     keep_letter_floor(alength, background);
-    rec.d[1] = take_prepared(N, alength, background, desired_range, frac, &rec.alpha,
+    rec.d[1] = take_prepared(cache, N, alength, background, desired_range, frac, &rec.alpha,
                              &rec.offset[1], &rec.range[1]);
     if (rec.d[1] == nullptr)
-      rec.d[1] = build_distr(alength, background, N, desired_range, frac, &rec.alpha,
+      rec.d[1] = build_distr(cache, alength, background, N, desired_range, frac, &rec.alpha,
                              &rec.offset[1], &rec.range[1]);
     rec.mean = 0;
     for (int i = 0; i <= rec.range[1]; ++i)
@@ -118,12 +100,14 @@ void widen(DISTR &rec, int w, int N, int desired_range, double frac, int alength
 }
 }  // namespace
 
-double get_llr_pv(double x, double n, int w, int desired_range, double frac, int alength,
-                  double *background) {
+double get_llr_pv(StatsCache &cache, double x, double n, int w, int desired_range, double frac,
+                  int alength, double *background) {
   if (n <= 1.0) return 0.0;
   if (std::floor(n) != std::ceil(n)) {
-    const double below = get_llr_pv(x, std::floor(n), w, desired_range, frac, alength, background);
-    const double above = get_llr_pv(x, std::ceil(n), w, desired_range, frac, alength, background);
+    const double below =
+        get_llr_pv(cache, x, std::floor(n), w, desired_range, frac, alength, background);
+    const double above =
+        get_llr_pv(cache, x, std::ceil(n), w, desired_range, frac, alength, background);
     return (std::ceil(n) - n) * below + (n - std::floor(n)) * above;
   }
   // One letter: every column has LLR 0 and no scale can be formed; every LLR is certain. The
@@ -134,19 +118,20 @@ double get_llr_pv(double x, double n, int w, int desired_range, double frac, int
     return 0.0;
   }
   const int N = static_cast<int>(n);
-  if (ndistrs < N) {
-    Resize(distrs, static_cast<long>(N) + 1, "distrs", "N+1", "DISTR");
-    for (int i = ndistrs + 1; i <= N; ++i) {
-      distrs[i].maxw = 0;
-      distrs[i].range = distrs[i].offset = nullptr;
-      distrs[i].d = distrs[i].cdf = nullptr;
-      distrs[i].mean = 0;
+  if (cache.ndistrs < N) {
+    Resize(cache.distrs, static_cast<long>(N) + 1, "distrs", "N+1", "DISTR");
+    for (int i = cache.ndistrs + 1; i <= N; ++i) {
+      DISTR &fresh = cache.distrs[i];
+      fresh.maxw = 0;
+      fresh.range = fresh.offset = nullptr;
+      fresh.d = fresh.cdf = nullptr;
+      fresh.mean = 0;
     }
-    ndistrs = N;
+    cache.ndistrs = N;
   }
   if (w == 0) return 0.0;
-  DISTR &rec = distrs[N];
-  if (rec.maxw < w) widen(rec, w, N, desired_range, frac, alength, background);
+  DISTR &rec = cache.distrs[N];
+  if (rec.maxw < w) widen(cache, rec, w, N, desired_range, frac, alength, background);
 
   const double s = rec.alpha * x - rec.offset[w];
   if (s < 0) return rec.cdf[w][0];
@@ -156,11 +141,11 @@ double get_llr_pv(double x, double n, int w, int desired_range, double frac, int
   return rec.cdf[w][I] + (s - I) * (rec.cdf[w][I + 1] - rec.cdf[w][I]);
 }
 
-void rescale_as_get_llr_pv(double n, int w, int alength, double *background) {
+void rescale_as_get_llr_pv(StatsCache &cache, double n, int w, int alength, double *background) {
   if (n <= 1.0) return;
   if (std::floor(n) != std::ceil(n)) {
-    rescale_as_get_llr_pv(std::floor(n), w, alength, background);
-    rescale_as_get_llr_pv(std::ceil(n), w, alength, background);
+    rescale_as_get_llr_pv(cache, std::floor(n), w, alength, background);
+    rescale_as_get_llr_pv(cache, std::ceil(n), w, alength, background);
     return;
   }
   if (alength < 2) {
@@ -168,19 +153,19 @@ void rescale_as_get_llr_pv(double n, int w, int alength, double *background) {
       background[0] = (LOG_GUARD + background[0]) / (LOG_GUARD + background[0]);
     return;
   }
-  if (w == 0 || !rescaled.insert(static_cast<int>(n)).second) return;
+  if (w == 0 || !cache.rescaled.insert(static_cast<int>(n)).second) return;
   keep_letter_floor(alength, background);
   rescale_background(alength, background);
 }
 
-void freestuff() {
-  rescaled.clear();
-  free_length_cache();
-  release_prepared();
-  if (distrs != nullptr) {
+void freestuff(StatsCache &cache) {
+  cache.rescaled.clear();
+  free_length_cache(cache);
+  release_prepared(cache);
+  if (cache.distrs != nullptr) {
     // Every record owns its arrays; releasing them keeps a leak checker's report clean.
-    for (int N = 0; N <= ndistrs; ++N) {
-      DISTR &rec = distrs[N];
+    for (int N = 0; N <= cache.ndistrs; ++N) {
+      DISTR &rec = cache.distrs[N];
       for (int i = 1; i <= rec.maxw; ++i) {
         std::free(rec.d[i]);
         std::free(rec.cdf[i]);
@@ -190,19 +175,20 @@ void freestuff() {
       std::free(rec.offset);
       std::free(rec.range);
     }
-    std::free(distrs);
-    distrs = nullptr;
-    ndistrs = -1;  // a later call starts a fresh table, record 0 included
+    std::free(cache.distrs);
+    cache.distrs = nullptr;
+    cache.ndistrs = -1;  // a later call starts a fresh table, record 0 included
   }
 }
 
-void prepare_llr_distrs(const std::vector<int> &site_counts, int desired_range, double frac,
-                        int alength, const double *background, int threads, LlrProgress *progress) {
-  release_prepared();
-#ifdef MOTIFSIG_PLAIN_KERNEL
-  return;  // the baseline builds each distribution when it is first asked for
-#endif
-  if (alength < 2) return;
+StatsCache::~StatsCache() { freestuff(*this); }
+
+void prepare_llr_distrs(StatsCache &cache, const std::vector<int> &site_counts, int desired_range,
+                        double frac, int alength, const double *background, int threads,
+                        LlrProgress *progress) {
+  release_prepared(cache);
+  // The baseline builds each distribution when it is first asked for.
+  if (cache.plain_kernel || alength < 2) return;
   struct Job {
     int N;
     long cost;
@@ -214,7 +200,7 @@ void prepare_llr_distrs(const std::vector<int> &site_counts, int desired_range, 
   // Replays, in request order, what get_llr_pv does to the background before each new build.
   std::vector<double> bg(background, background + alength);
   for (int N : site_counts) {
-    if (N < 2 || (N <= ndistrs && distrs[N].maxw > 0)) continue;
+    if (N < 2 || (N <= cache.ndistrs && cache.distrs[N].maxw > 0)) continue;
     const auto known = job_of.emplace(N, jobs.size());
     if (!known.second) {
       ++jobs[known.first->second].motifs;
@@ -269,5 +255,5 @@ void prepare_llr_distrs(const std::vector<int> &site_counts, int desired_range, 
   };
   if (next < order.size())
     run_on_threads(static_cast<int>(std::min<size_t>(threads, order.size() - next)), worker);
-  for (Job &job : jobs) prepared.emplace(job.N, std::move(job.p));
+  for (Job &job : jobs) cache.prepared.emplace(job.N, std::move(job.p));
 }

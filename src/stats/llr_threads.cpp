@@ -4,6 +4,8 @@
 #include <sched.h>
 
 #include <cstdlib>
+#include <exception>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -25,24 +27,36 @@ namespace {
 struct Task {
   void (*fn)(void *);
   void *arg;
+  std::mutex mutex;
+  std::exception_ptr failure;  // the first exception of any thread
 };
 
+void run(Task &task) {
+  try {
+    task.fn(task.arg);
+  } catch (...) {
+    std::lock_guard<std::mutex> lock(task.mutex);
+    if (!task.failure) task.failure = std::current_exception();
+  }
+}
+
 void *start(void *task) {
-  const Task *t = static_cast<const Task *>(task);
-  t->fn(t->arg);
+  run(*static_cast<Task *>(task));
   return nullptr;
 }
 }  // namespace
 
 int run_on_threads(int threads, void (*fn)(void *), void *arg) {
-  Task task{fn, arg};
+  Task task{fn, arg, {}, nullptr};
   std::vector<pthread_t> started;
+  started.reserve(threads > 1 ? static_cast<size_t>(threads) : 0);
   for (int i = 1; i < threads; ++i) {
     pthread_t id;
     if (pthread_create(&id, nullptr, start, &task) != 0) break;  // carry on with fewer
     started.push_back(id);
   }
-  fn(arg);
+  run(task);
   for (pthread_t id : started) pthread_join(id, nullptr);
+  if (task.failure) std::rethrow_exception(task.failure);
   return static_cast<int>(started.size()) + 1;
 }

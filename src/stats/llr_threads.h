@@ -9,7 +9,7 @@ int resolve_thread_count(int requested);
 // Runs fn(arg) on the calling thread and on up to threads - 1 new ones, and returns once every
 // one has returned. A thread the system refuses (address space or process limits) is left
 // out, so `fn` must take its work from a shared counter, never assume a number of helpers.
-// Returns how many ran.
+// Returns how many ran. An exception of any of them is thrown again once all have returned.
 int run_on_threads(int threads, void (*fn)(void *), void *arg);
 
 template <typename F>

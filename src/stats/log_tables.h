@@ -11,7 +11,7 @@ constexpr int EXP_TABLE_SIZE = 64002;   // exp on [-64.001, 0] in steps of 1e-3
 extern double log_table[LOG_TABLE_SIZE];
 extern double exp_table[EXP_TABLE_SIZE];
 
-// Fill the tables on their first call; later calls write nothing.
+// Fill the tables on their first call; later calls write nothing. Safe on any thread.
 void init_log();
 void init_exp();
 

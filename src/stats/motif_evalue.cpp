@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "records/progress.h"
 #include "stats/accurate_pvalues.h"
 #include "stats/alignment_count.h"
 #include "stats/llr_progress.h"
@@ -29,7 +28,7 @@ double round_sig_digits(double x) {
   return 0;
 }
 
-void calc_entropy(Model *model, Dataset *dataset, const ColumnPvalue *pvalue) {
+void calc_entropy(Model *model, Dataset *dataset, StatsCache &cache, const ColumnPvalue *pvalue) {
   const int A = dataset->alength;
   const double N = model->nsites;
   const double Hmax = std::log(A + LOG_GUARD) / LN_2;
@@ -53,16 +52,16 @@ void calc_entropy(Model *model, Dataset *dataset, const ColumnPvalue *pvalue) {
     }
     const double x = round_sig_digits(N * model->col_rel_entropy[i]);
     model->llr += x;
-    const double log_pvalue =
-        pvalue != nullptr ? (*pvalue)(x, N, A, dataset->background)
-                          : get_llr_pv(x, N, 1, kDesiredRange, kFrac, A, dataset->background);
+    const double log_pvalue = pvalue != nullptr ? (*pvalue)(x, N, A, dataset->background)
+                                                : get_llr_pv(cache, x, N, 1, kDesiredRange, kFrac,
+                                                             A, dataset->background);
     Slogp += log_pvalue;
     model->col_llr[i] = x;
     model->col_log_pvalue[i] = log_pvalue;
     model->col_rel_entropy[i] /= LN_2;
     IC += Hmax - H;
   }
-  model->log_evalue = get_log_sig(-Slogp, model->mtype, model->w, model->nsites,
+  model->log_evalue = get_log_sig(cache, -Slogp, model->mtype, model->w, model->nsites,
                                   model->both_strands, model->palindrome, *dataset);
   model->mean_rel_entropy = (Spp - Spq) / model->w;
   model->info_content = round_sig_digits(IC);
@@ -72,39 +71,40 @@ namespace {
 // The accurate method runs the motifs twice: once to collect each column's request (the
 // background rescaled exactly as the lattice would), then, after the tails are computed side
 // by side, again from the original background with the answers in place.
-void calc_evalues_accurate(std::vector<Model> &models, Dataset &dataset, int threads) {
+void calc_evalues_accurate(std::vector<Model> &models, Dataset &dataset, StatsCache &cache,
+                           const EvalueRun &run) {
   const std::vector<double> original(dataset.background, dataset.background + dataset.alength);
   std::vector<ColumnRequest> requests;
   const ColumnPvalue collect = [&](double x, double n, int alength, double *background) {
-    rescale_as_get_llr_pv(n, 1, alength, background);
+    rescale_as_get_llr_pv(cache, n, 1, alength, background);
     if (n > 1 && alength >= 2)
       requests.push_back(
           {static_cast<int>(n), std::vector<double>(background, background + alength), x});
     return 0.0;
   };
-  for (Model &model : models) calc_entropy(&model, &dataset, &collect);
+  for (Model &model : models) calc_entropy(&model, &dataset, cache, &collect);
   const std::vector<ColumnAnswer> answers =
-      answer_column_requests(requests, resolve_thread_count(threads));
+      answer_column_requests(requests, resolve_thread_count(run.threads));
   std::copy(original.begin(), original.end(), dataset.background);
-  freestuff();
+  freestuff(cache);
   size_t next = 0;
   const ColumnPvalue replay = [&](double, double n, int alength, double *background) {
-    rescale_as_get_llr_pv(n, 1, alength, background);
+    rescale_as_get_llr_pv(cache, n, 1, alength, background);
     return n > 1 && alength >= 2 ? answers[next++].log_pvalue : 0.0;
   };
   for (size_t k = 0; k < models.size(); ++k) {
-    progress_line("calculating evalue for motif %zu", k + 1);
-    calc_entropy(&models[k], &dataset, &replay);
+    if (run.progress) run.progress("calculating evalue for motif " + std::to_string(k + 1));
+    calc_entropy(&models[k], &dataset, cache, &replay);
   }
 }
 }  // namespace
 
-void my_calc_evalue(std::vector<Model> &models, Dataset &dataset, int threads,
-                    PvalueMethod method) {
-  if (method == PvalueMethod::accurate) {
+void my_calc_evalue(std::vector<Model> &models, Dataset &dataset, StatsCache &cache,
+                    const EvalueRun &run) {
+  if (run.method == PvalueMethod::accurate) {
     init_log();
     init_exp();
-    calc_evalues_accurate(models, dataset, threads);
+    calc_evalues_accurate(models, dataset, cache, run);
     return;
   }
   // The column p-values need one distribution per distinct site count, the costly part of a
@@ -115,12 +115,12 @@ void my_calc_evalue(std::vector<Model> &models, Dataset &dataset, int threads,
   for (const Model &model : models) site_counts.push_back(model.w > 0 ? model.nsites : 0);
   {
     LlrProgress progress;
-    ProgressLine line(progress);
-    prepare_llr_distrs(site_counts, kDesiredRange, kFrac, dataset.alength, dataset.background,
-                       resolve_thread_count(threads), &progress);
+    ProgressLine line(progress, run.status);
+    prepare_llr_distrs(cache, site_counts, kDesiredRange, kFrac, dataset.alength,
+                       dataset.background, resolve_thread_count(run.threads), &progress);
   }
   for (size_t k = 0; k < models.size(); ++k) {
-    progress_line("calculating evalue for motif %zu", k + 1);
-    calc_entropy(&models[k], &dataset);
+    if (run.progress) run.progress("calculating evalue for motif " + std::to_string(k + 1));
+    calc_entropy(&models[k], &dataset, cache);
   }
 }

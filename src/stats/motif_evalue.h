@@ -3,18 +3,28 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "records/records.h"
+#include "stats/llr_progress.h"
+#include "stats/stats_cache.h"
 
 // How the column p-values are computed: the lattice distribution (the default, cached per
 // number of sites) or the accurate tails of column_tail.h.
 enum class PvalueMethod { lattice, accurate };
 
-// Announces and computes every motif in order. threads: how many may share the work (0: see
-// resolve_thread_count); the results do not depend on it.
-void my_calc_evalue(std::vector<Model> &models, Dataset &dataset, int threads = 0,
-                    PvalueMethod method = PvalueMethod::lattice);
+// How my_calc_evalue runs; nothing here changes its numbers but `method`.
+struct EvalueRun {
+  int threads = 0;  // how many may share the work (0: see resolve_thread_count)
+  PvalueMethod method = PvalueMethod::lattice;
+  std::function<void(const std::string &line)> progress;  // "calculating evalue for motif K"
+  StatusFn status;  // the progress of long work (see ProgressLine)
+};
+
+// Announces and computes every motif in order, with the distributions of `cache`.
+void my_calc_evalue(std::vector<Model> &models, Dataset &dataset, StatsCache &cache,
+                    const EvalueRun &run = {});
 
 // A column's natural-log p-value from its LLR x, the number of sites n, the alphabet size and
 // the background (which it may rescale in place as the lattice does).
@@ -22,7 +32,8 @@ using ColumnPvalue = std::function<double(double x, double n, int alength, doubl
 
 // Fills the result fields of *model. The statistics may rescale dataset->background in place.
 // `pvalue`, when given, replaces the lattice for the column p-values.
-void calc_entropy(Model *model, Dataset *dataset, const ColumnPvalue *pvalue = nullptr);
+void calc_entropy(Model *model, Dataset *dataset, StatsCache &cache,
+                  const ColumnPvalue *pvalue = nullptr);
 
 // Keeps x to the place 10^(floor(log10|x|) - 13), about 14 significant digits; ties to even.
 // Zero and NaN give 0.

@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "io/markup.h"
 #include "io/read_m_seqs.h"
 #include "io/read_seqs.h"
 #include "io/readmodel.h"
-#include "io/report_html.h"
-#include "io/report_json.h"
-#include "io/report_tsv.h"
-#include "io/reports.h"
+#include "report/markup.h"
+#include "report/report_html.h"
+#include "report/report_json.h"
+#include "report/report_tsv.h"
+#include "report/reports.h"
 #include "stats/motif_evalue.h"
 #include "support/records.h"
 #include "support/temp_files.h"
@@ -88,10 +88,10 @@ TEST(Reports, AgreeWithTheStatisticsAndChangeNoOutput) {
     // The same statistics computed here: the reports must carry them to the bit.
     TestRecords r;
     const Dataset &d = r.dataset;
-    read_seqs(args[8].c_str(), r.dataset);
+    read_seqs(args[8].c_str(), r.dataset, r.warnings);
     readmodel(args[9].c_str(), r.models, r.dataset);
     read_m_seqs(args[10].c_str(), r.models);
-    my_calc_evalue(r.models, r.dataset);
+    my_calc_evalue(r.models, r.dataset, r.cache);
     const json doc = json::parse(read_file(dir.path("r.json")));
     const std::string html = read_file(dir.path("r.html"));
     EXPECT_TRUE(well_formed(html));
@@ -156,7 +156,8 @@ TEST(Reports, OddValuesAndNamesStayValid) {
   model.info_content = model.col_rel_entropy[0] = NAN;
   model.col_log_pvalue[0] = -INFINITY;
 
-  const json doc = json::parse(format_json_report(RunOptions(), r.models, r.dataset));
+  const ReportRecord record(r.dataset, r.models, r.warnings.list());
+  const json doc = json::parse(format_json_report(record));
   const json &motif = doc["motifs"][0];
   for (const char *key : {"log_evalue", "rel_entropy", "info_content_uniform"})
     EXPECT_TRUE(motif[key].is_null()) << key;
@@ -172,7 +173,7 @@ TEST(Reports, OddValuesAndNamesStayValid) {
   EXPECT_EQ(logo_file_name(2, named), "motif-2-CTCF_1.2.svg");
   EXPECT_NE(format_tsv_report(r.models).find("\tinf\tinf\n"), std::string::npos);
 
-  const std::string html = format_html_report(RunOptions(), r.models, r.dataset);
+  const std::string html = format_html_report(record);
   EXPECT_TRUE(well_formed(html));
   EXPECT_NE(html.find("&lt;b&gt;&amp;x"), std::string::npos);
   std::smatch odd;

@@ -95,7 +95,7 @@ TEST(LineReader, LongAndShortLinesPlainOrCompressed) {
     EXPECT_TRUE(joined == text + "\n") << file;
     EXPECT_EQ(lines.line_number(), 20003) << file;
     TestRecords r;
-    read_seqs(file.c_str(), r.dataset);
+    read_seqs(file.c_str(), r.dataset, r.warnings);
     ASSERT_EQ(r.dataset.nseqs, 20002) << file;
     EXPECT_EQ(r.dataset.seqs[97]->length, 97) << file;
     EXPECT_EQ(r.dataset.seqs[0]->length + r.dataset.seqs[20001]->length, 7'000'000) << file;

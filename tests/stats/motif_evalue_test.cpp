@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "driver/run.h"
 #include "stats/alignment_count.h"
 #include "stats/llr_pvalue.h"
 #include "support/temp_files.h"
@@ -31,9 +30,9 @@ namespace {
 struct MotifSet {
   Dataset dataset;
   std::vector<Model> models;
+  StatsCache cache;
   explicit MotifSet(std::vector<double> background = {0.25, 0.25, 0.25, 0.25},
                     std::vector<int> lengths = {10, 8, 5}) {
-    freestuff();
     models.reserve(16);  // references returned by add() stay valid
     dataset.alength = static_cast<int>(background.size());
     dataset.alphabet = new char[dataset.alength + 1]();
@@ -53,10 +52,7 @@ struct MotifSet {
     models.push_back(m);
     return models.back();
   }
-  ~MotifSet() {
-    freestuff();
-    release_records(dataset, models);
-  }
+  ~MotifSet() { release_records(dataset, models); }
 };
 
 }  // namespace
@@ -93,7 +89,7 @@ TEST(CalcEntropy, EntropiesAndLlrOfWorkedExamples) {
        }) {
     MotifSet run(c.background);
     Model &m = run.add(c.matrix, c.nsites);
-    calc_entropy(&m, &run.dataset);
+    calc_entropy(&m, &run.dataset, run.cache);
     EXPECT_EQ(m.llr, c.llr) << c.nsites;
     EXPECT_EQ(m.col_rel_entropy[m.w - 1], c.last_col_rel_entropy) << c.nsites;
     EXPECT_DOUBLE_EQ(m.mean_rel_entropy, c.mean_rel_entropy) << c.nsites;
@@ -119,7 +115,7 @@ TEST(CalcEntropy, EValueOfCertainColumnsIsTheAlignmentCount) {
        }) {
     MotifSet run(c.background);
     Model &m = run.add(c.matrix, c.nsites);
-    calc_entropy(&m, &run.dataset);
+    calc_entropy(&m, &run.dataset, run.cache);
     EXPECT_NEAR(m.log_evalue, c.log_evalue, 1e-12) << c.nsites;
     EXPECT_EQ(std::isnan(m.mean_rel_entropy), c.matrix.empty()) << c.nsites;
   }
@@ -130,7 +126,7 @@ TEST(CalcEntropy, ManySignificantColumnsKeepAFiniteEValue) {
   // e^-124766, where the direct series of the product tail leaves the double range.
   MotifSet run({0.25, 0.25, 0.25, 0.25}, std::vector<int>(300, 400));
   Model &m = run.add(std::vector<std::vector<double>>(300, {1, 0, 0, 0}), 300);
-  calc_entropy(&m, &run.dataset);
+  calc_entropy(&m, &run.dataset, run.cache);
   EXPECT_TRUE(std::isfinite(m.log_evalue));
   EXPECT_LT(m.log_evalue, -100000);
 }
@@ -147,9 +143,12 @@ TEST(CalcEntropy, ResultsDoNotDependOnThreadsOrOnTheOrderOfSiteCounts) {
       MotifSet run({3, 1, 1, 2});
       for (int n : counts) run.add({{0.7, 0.1, 0.1, 0.1}, {0.1, 0.2, 0.3, 0.4}}, n);
       if (threads == 0) {
-        for (Model &m : run.models) calc_entropy(&m, &run.dataset);  // nothing built ahead
+        for (Model &m : run.models)
+          calc_entropy(&m, &run.dataset, run.cache);  // nothing built ahead
       } else {
-        my_calc_evalue(run.models, run.dataset, threads);
+        EvalueRun evalues;
+        evalues.threads = threads;
+        my_calc_evalue(run.models, run.dataset, run.cache, evalues);
       }
       std::vector<double> bits(run.dataset.background, run.dataset.background + 4);
       for (const Model &m : run.models)

@@ -1,22 +1,24 @@
 // Records built in memory for the tests: an alphabet with its background, sequence lengths and
-// motifs. The records and the statistics' length cache are released at the end.
+// motifs, with the statistics' cache and the warnings of their run. All are released at the end.
 #pragma once
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "process/diagnostics.h"
 #include "records/records.h"
-#include "stats/llr_pvalue.h"
+#include "stats/stats_cache.h"
 
 struct TestRecords {
   Dataset dataset;
   std::vector<Model> models;
+  StatsCache cache;
+  Warnings warnings;
 
   // One background frequency per letter; an empty `letters` leaves the alphabet to a reader.
   explicit TestRecords(const std::string &letters = "", const std::vector<double> &background = {},
                        const std::vector<int64_t> &lengths = {}) {
-    freestuff();
     models.reserve(8);  // references returned by add() stay valid
     if (!letters.empty()) {
       dataset.alength = static_cast<int32_t>(letters.size());
@@ -29,10 +31,7 @@ struct TestRecords {
     dataset.seqs = lengths.empty() ? nullptr : new SeqRecord *[lengths.size()];
     for (size_t i = 0; i < lengths.size(); ++i) dataset.seqs[i] = new SeqRecord{lengths[i]};
   }
-  ~TestRecords() {
-    freestuff();
-    release_records(dataset, models);
-  }
+  ~TestRecords() { release_records(dataset, models); }
   TestRecords(const TestRecords &) = delete;
   TestRecords &operator=(const TestRecords &) = delete;
 

@@ -1,21 +1,8 @@
-// The ways a run ends early, and what it cleans up when it does. Every fatal error (bad input,
-// failed output, failed allocation) has printed its message before it calls stop_run. A fuzzing
-// harness or a test may install its own handler to regain control instead of losing the
-// process. Temporary files of an output being written are tracked here, so that a run ended
-// by a fatal error or by a signal removes them.
+// The temporary files of outputs being written, tracked process-wide so that a signal that
+// ends the process removes them; a write that fails removes its own before it reports.
 #pragma once
 
 #include <cstddef>
-
-using StopHandler = void (*)(int status);
-
-// Ends the run with `status`: removes the temporary files in flight, calls the installed
-// handler, then exits.
-[[noreturn]] void stop_run(int status);
-
-// Installs `handler` (nullptr restores plain exit) and returns the previous one. A handler that
-// returns still ends the process.
-StopHandler set_stop_handler(StopHandler handler);
 
 // SIGINT, SIGTERM and SIGHUP (unless ignored when the run started, as under nohup) remove the
 // temporary files in flight and then end the process by that signal, so the shell sees status
@@ -36,5 +23,7 @@ void end_temp_change();
 bool track_temp_file(int dir_fd, const char *name);
 void untrack_temp_file(const char *name);
 
-// Makes room for `count` files tracked at once. Not between the two calls above.
+// Makes room for `count` more files tracked at once, until release_temp_files(count). Not
+// between the two calls above.
 void reserve_temp_files(size_t count);
+void release_temp_files(size_t count);

@@ -7,10 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "driver/options.h"
+// The files of one run; an empty path is none.
+struct RunPaths {
+  std::string sequences, motifs, sites, background;  // read
+  std::string output, tsv, json, html, logos_dir;    // written
+};
 
 // The first clash as a usage message, such as "peaks.fa: --tsv would replace the sequence
 // file", or a --logos path that is not a directory; empty when there is none. `logo_files`:
 // the files --logos will write, when they are known.
-std::string output_path_clash(const RunOptions &options,
+std::string output_path_clash(const RunPaths &paths,
                               const std::vector<std::string> &logo_files = {});

@@ -18,5 +18,6 @@ struct OutputFile {
 // Writes every file, all of them or none: each goes to its temporary file first, and only when
 // all are complete, and every direct target written, do they take their places, all of them
 // while signals wait; one that cannot is reported after the others are put back. Any failure
-// is reported against the path and stops the run, removing every temporary file.
+// is thrown as an Error against the path, once every temporary file is removed. Several
+// threads may write sets of files at once.
 void write_files_atomically(const std::vector<OutputFile> &files);

@@ -1,12 +1,12 @@
-#include "driver/output_paths.h"
+#include "process/output_paths.h"
 
 #include <sys/stat.h>
 
 #include <utility>
 #include <vector>
 
-#include "io/diagnostics.h"
-#include "io/file_identity.h"
+#include "process/diagnostics.h"
+#include "process/file_identity.h"
 
 namespace {
 
@@ -35,24 +35,22 @@ std::string clash(const NamedPath &output, const char *verb, const NamedPath &ot
 
 }  // namespace
 
-std::string output_path_clash(const RunOptions &options,
-                              const std::vector<std::string> &logo_files) {
+std::string output_path_clash(const RunPaths &paths, const std::vector<std::string> &logo_files) {
   struct stat info;
-  if (!options.logos_dir.empty() && stat(options.logos_dir.c_str(), &info) == 0 &&
+  if (!paths.logos_dir.empty() && stat(paths.logos_dir.c_str(), &info) == 0 &&
       !S_ISDIR(info.st_mode))
-    return printable(options.logos_dir) + ": --logos needs a directory, and this is not one";
-  const std::vector<NamedPath> inputs =
-      identified({{"the sequence file", options.sequences, {}},
-                  {"the motif file", options.motifs, {}},
-                  {"the site file", options.sites, {}},
-                  {"the background file", options.background_path, {}}});
+    return printable(paths.logos_dir) + ": --logos needs a directory, and this is not one";
+  const std::vector<NamedPath> inputs = identified({{"the sequence file", paths.sequences, {}},
+                                                    {"the motif file", paths.motifs, {}},
+                                                    {"the site file", paths.sites, {}},
+                                                    {"the background file", paths.background, {}}});
   // A --logos directory not there yet is made as the files are written, so no other output may
   // take its name either.
-  std::vector<NamedPath> given = {{"the output file", options.output, {}},
-                                  {"--tsv", options.tsv_path, {}},
-                                  {"--json", options.json_path, {}},
-                                  {"--html", options.html_path, {}},
-                                  {"--logos", options.logos_dir, {}}};
+  std::vector<NamedPath> given = {{"the output file", paths.output, {}},
+                                  {"--tsv", paths.tsv, {}},
+                                  {"--json", paths.json, {}},
+                                  {"--html", paths.html, {}},
+                                  {"--logos", paths.logos_dir, {}}};
   for (const std::string &file : logo_files) given.push_back({"--logos", file, {}});
   const std::vector<NamedPath> outputs = identified(std::move(given));
   for (size_t a = 0; a < outputs.size(); ++a) {

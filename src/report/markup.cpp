@@ -1,4 +1,4 @@
-#include "io/markup.h"
+#include "report/markup.h"
 
 #include <algorithm>
 #include <cstdint>

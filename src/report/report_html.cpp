@@ -1,12 +1,11 @@
-#include "io/report_html.h"
+#include "report/report_html.h"
 
 #include <cmath>
 
-#include "io/diagnostics.h"
-#include "io/markup.h"
 #include "io/number_format.h"
-#include "io/reports.h"
-#include "io/sequence_logo_svg.h"
+#include "report/markup.h"
+#include "report/reports.h"
+#include "report/sequence_logo_svg.h"
 
 #ifndef MOTIFSIG_VERSION
 #define MOTIFSIG_VERSION "unknown"
@@ -115,26 +114,25 @@ std::string sort_key(double value) {
   return text;
 }
 
-std::string search_model(const RunOptions &options) {
-  std::string model = options.strands == 2 ? "both strands" : "one strand";
-  if (options.palindromic) model += ", palindromic motifs";
-  model += options.site_model == Pooled ? ", sites anywhere" : ", at most one site per sequence";
-  model += options.background_path.empty()
-               ? ", background from the motif file"
-               : ", background from " + escaped(options.background_path);
+std::string search_model(const ReportRecord &record) {
+  std::string model = record.strands == 2 ? "both strands" : "one strand";
+  if (record.palindromic) model += ", palindromic motifs";
+  model += record.site_model == Pooled ? ", sites anywhere" : ", at most one site per sequence";
+  model += record.background_file.empty() ? ", background from the motif file"
+                                          : ", background from " + escaped(record.background_file);
   return model;
 }
 
-void append_header(std::string &out, const RunOptions &options) {
-  const std::string date = run_date();
+void append_header(std::string &out, const ReportRecord &record) {
+  const std::string date = run_date(record.started);
   out += "<h1>motifsig report</h1>\n<p class=\"run\">Run of <time datetime=\"" + date + "\">" +
          date.substr(0, 10) + " " + date.substr(11, 8) + " UTC</time> &#183; motifsig " +
-         MOTIFSIG_VERSION + " &#183; " + search_model(options) + "</p>\n";
-  const std::vector<RunWarning> &warnings = run_warnings();
+         MOTIFSIG_VERSION + " &#183; " + search_model(record) + "</p>\n";
+  const std::vector<motifsig::Warning> &warnings = record.warnings;
   if (warnings.empty()) return;
   out += "<section class=\"warnings\" id=\"warnings\">\n<h2>" + std::to_string(warnings.size()) +
          (warnings.size() == 1 ? " warning" : " warnings") + "</h2>\n<ul>\n";
-  for (const RunWarning &warning : warnings) {
+  for (const motifsig::Warning &warning : warnings) {
     out += "<li><code>" + escaped(warning.file);
     if (warning.line > 0) out += ":" + std::to_string(warning.line);
     out += "</code>: " + escaped(warning.message) + "</li>\n";
@@ -142,14 +140,15 @@ void append_header(std::string &out, const RunOptions &options) {
   out += "</ul>\n</section>\n";
 }
 
-void append_summary(std::string &out, const RunOptions &options, const Dataset &dataset) {
+void append_summary(std::string &out, const ReportRecord &record) {
+  const Dataset &dataset = record.dataset;
   out += "<h2>Run</h2>\n<table class=\"summary\">\n";
   row(out, "Sequences",
-      "<code>" + escaped(options.sequences) + "</code>: " + std::to_string(dataset.nseqs) +
+      "<code>" + escaped(record.sequence_file) + "</code>: " + std::to_string(dataset.nseqs) +
           " sequences, total length " + std::to_string(total_length(dataset)));
-  row(out, "Motifs", "<code>" + escaped(options.motifs) + "</code>");
-  row(out, "Sites", "<code>" + escaped(options.sites) + "</code>");
-  row(out, "Output", "<code>" + escaped(options.output) + "</code>");
+  row(out, "Motifs", "<code>" + escaped(record.motif_file) + "</code>");
+  row(out, "Sites", "<code>" + escaped(record.site_file) + "</code>");
+  row(out, "Output", "<code>" + escaped(record.output_file) + "</code>");
   row(out, "Alphabet",
       "<span class=\"mono\">" +
           escaped(std::string_view(dataset.alphabet, static_cast<size_t>(dataset.alength))) +
@@ -163,9 +162,9 @@ void append_summary(std::string &out, const RunOptions &options, const Dataset &
     background += "</span>";
   }
   row(out, "Background", background + "</div>");
-  row(out, "Model", search_model(options));
-  row(out, "Column p-values", pvalue_method_description(options.pvalues));
-  row(out, "Command", "<code>" + escaped(options.command_line) + "</code>");
+  row(out, "Model", search_model(record));
+  row(out, "Column p-values", pvalue_method_description(record.pvalues));
+  row(out, "Command", "<code>" + escaped(record.command_line) + "</code>");
   row(out, "Tool", std::string("motifsig ") + MOTIFSIG_VERSION);
   out += "</table>\n";
 }
@@ -248,19 +247,20 @@ void append_logo_card(std::string &out, const Model &model, const Dataset &datas
 
 }  // namespace
 
-std::string format_html_report(const RunOptions &options, const std::vector<Model> &models,
-                               const Dataset &dataset) {
+std::string format_html_report(const ReportRecord &record) {
+  const Dataset &dataset = record.dataset;
+  const std::vector<Model> &models = record.models;
   std::string out =
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\"/>\n"
       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"/>\n"
       "<title>motifsig report: ";
-  append_escaped(out, options.motifs);
+  append_escaped(out, record.motif_file);
   out += "</title>\n";
   out += kStyle;
   out += "</head>\n<body>\n";
   out += logo_glyph_defs(dataset);
-  append_header(out, options);
-  append_summary(out, options, dataset);
+  append_header(out, record);
+  append_summary(out, record);
   append_motif_table(out, models);
   const LogoScales scales = logo_scales(models, dataset);
   append_logo_note(out, scales);

@@ -1,7 +1,7 @@
-#include "io/report_tsv.h"
+#include "report/report_tsv.h"
 
 #include "io/number_format.h"
-#include "io/reports.h"
+#include "report/reports.h"
 
 std::string format_tsv_report(const std::vector<Model> &models) {
   std::string out =

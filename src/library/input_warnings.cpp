@@ -1,9 +1,7 @@
-#include "driver/run_warnings.h"
+#include "library/input_warnings.h"
 
 #include <cstdint>
 #include <string_view>
-
-#include "io/diagnostics.h"
 
 namespace {
 
@@ -34,17 +32,18 @@ bool has_reverse_complement(std::string_view alphabet) {
 
 }  // namespace
 
-void warn_of_strands(const RunOptions &options, const Dataset &dataset) {
+void warn_of_strands(const motifsig::SearchModel &model, const std::string &motif_file,
+                     const Dataset &dataset, Warnings &warnings) {
   const std::string_view alphabet(dataset.alphabet, static_cast<size_t>(dataset.alength));
-  if (options.strands == 2 && !has_reverse_complement(alphabet))
-    file_warning(options.motifs.c_str(), 0,
+  if (model.strands == 2 && !has_reverse_complement(alphabet))
+    warnings.add(motif_file.c_str(), 0,
                  "--strands 2%s counts sites on a reverse strand, but the alphabet %s has no "
                  "reverse complement (only DNA and RNA letters have one)",
-                 options.palindromic ? " --palindromic" : "", printable(alphabet).c_str());
+                 model.palindromic ? " --palindromic" : "", printable(alphabet).c_str());
 }
 
-void warn_of_unplaceable_sites(const RunOptions &options, const std::vector<Model> &models,
-                               const Dataset &dataset) {
+void warn_of_unplaceable_sites(const std::string &site_file, const std::vector<Model> &models,
+                               const Dataset &dataset, Warnings &warnings) {
   for (size_t k = 0; k < models.size(); ++k) {
     const Model &model = models[k];
     // As the alignment count places them: one site per sequence long enough, or any start
@@ -56,12 +55,12 @@ void warn_of_unplaceable_sites(const RunOptions &options, const std::vector<Mode
     }
     if (model.nsites <= places) continue;
     if (model.mtype == Pooled)
-      file_warning(options.sites.c_str(), 0,
+      warnings.add(site_file.c_str(), 0,
                    "motif %zu has %d sites, but the sequences have only %lld start positions for "
                    "its width %d; its E-value is inf",
                    k + 1, model.nsites, static_cast<long long>(places), model.w);
     else
-      file_warning(options.sites.c_str(), 0,
+      warnings.add(site_file.c_str(), 0,
                    "motif %zu has %d sites, but only %lld sequences are %d or more letters long "
                    "to hold one each; its E-value is inf",
                    k + 1, model.nsites, static_cast<long long>(places), model.w);

@@ -1,4 +1,4 @@
-#include "io/reports.h"
+#include "report/reports.h"
 
 #include <sys/stat.h>
 
@@ -9,16 +9,12 @@
 #include <ctime>
 #include <utility>
 
-#include "io/diagnostics.h"
 #include "io/number_format.h"
-#include "io/report_html.h"
-#include "io/report_json.h"
-#include "io/report_tsv.h"
-#include "io/sequence_logo_svg.h"
-
-namespace {
-const std::time_t kStarted = std::time(nullptr);
-}  // namespace
+#include "process/diagnostics.h"
+#include "report/report_html.h"
+#include "report/report_json.h"
+#include "report/report_tsv.h"
+#include "report/sequence_logo_svg.h"
 
 std::string evalue_text(double log_evalue) {
   std::string text;
@@ -46,8 +42,8 @@ const char *site_model_name(MOTYPE site_model) {
   return site_model == Pooled ? "anywhere" : "per-sequence";
 }
 
-std::string background_source(const RunOptions &options) {
-  return options.background_path.empty() ? "motif file" : options.background_path;
+std::string background_source(const ReportRecord &record) {
+  return record.background_file.empty() ? "motif file" : record.background_file;
 }
 
 double motif_rel_entropy(const Model &model) {
@@ -63,8 +59,8 @@ double column_log10_pvalue(const Model &model, int i) {
 
 bool is_significant(const Model &model) { return model.log_evalue < std::log(kSignificantEvalue); }
 
-std::string run_date() {
-  std::time_t when = kStarted;
+std::string run_date(std::time_t started) {
+  std::time_t when = started;
   if (const char *epoch = std::getenv("SOURCE_DATE_EPOCH")) {
     char *end = nullptr;
     const long long seconds = std::strtoll(epoch, &end, 10);
@@ -87,18 +83,19 @@ std::string logo_file_name(size_t number, const Model &model) {
   return safe && id != std::to_string(number) ? plain + "-" + id + ".svg" : plain + ".svg";
 }
 
-std::vector<std::string> logo_paths(const RunOptions &options, const std::vector<Model> &models) {
+std::vector<std::string> logo_paths(const std::string &logos_dir,
+                                    const std::vector<Model> &models) {
   std::vector<std::string> paths;
-  if (options.logos_dir.empty()) return paths;
-  const std::string dir = options.logos_dir + (options.logos_dir.back() == '/' ? "" : "/");
+  if (logos_dir.empty()) return paths;
+  const std::string dir = logos_dir + (logos_dir.back() == '/' ? "" : "/");
   for (size_t k = 0; k < models.size(); ++k)
     paths.push_back(dir + logo_file_name(k + 1, models[k]));
   return paths;
 }
 
-void make_logos_dir(const RunOptions &options) {
-  if (options.logos_dir.empty()) return;
-  const char *path = options.logos_dir.c_str();
+void make_logos_dir(const std::string &logos_dir) {
+  if (logos_dir.empty()) return;
+  const char *path = logos_dir.c_str();
   if (mkdir(path, 0777) == 0) return;
   const int saved = errno;
   struct stat info;
@@ -106,17 +103,16 @@ void make_logos_dir(const RunOptions &options) {
   file_error(path, 0, "cannot create the directory for --logos: %s", std::strerror(saved));
 }
 
-std::vector<OutputFile> format_reports(const RunOptions &options, const std::vector<Model> &models,
-                                       const Dataset &dataset) {
+std::vector<OutputFile> format_reports(const ReportRecord &record, const ReportFiles &files) {
+  const std::vector<Model> &models = record.models;
+  const Dataset &dataset = record.dataset;
   std::vector<OutputFile> reports;
-  if (!options.tsv_path.empty()) reports.push_back({options.tsv_path, format_tsv_report(models)});
-  if (!options.json_path.empty())
-    reports.push_back({options.json_path, format_json_report(options, models, dataset)});
-  if (!options.html_path.empty())
-    reports.push_back({options.html_path, format_html_report(options, models, dataset)});
-  if (!options.logos_dir.empty()) {
+  if (!files.tsv.empty()) reports.push_back({files.tsv, format_tsv_report(models)});
+  if (!files.json.empty()) reports.push_back({files.json, format_json_report(record)});
+  if (!files.html.empty()) reports.push_back({files.html, format_html_report(record)});
+  if (!files.logos_dir.empty()) {
     const LogoScales scales = logo_scales(models, dataset);
-    std::vector<std::string> paths = logo_paths(options, models);
+    std::vector<std::string> paths = logo_paths(files.logos_dir, models);
     for (size_t k = 0; k < models.size(); ++k)
       reports.push_back(
           {std::move(paths[k]), standalone_logo_svg(models[k], dataset, scales, k + 1)});

@@ -1,4 +1,4 @@
-#include "io/logo_glyphs.h"
+#include "report/logo_glyphs.h"
 
 namespace {
 

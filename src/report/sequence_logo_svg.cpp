@@ -1,4 +1,4 @@
-#include "io/sequence_logo_svg.h"
+#include "report/sequence_logo_svg.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,10 +8,10 @@
 #include <cstring>
 #include <numeric>
 
-#include "io/logo_glyphs.h"
-#include "io/markup.h"
 #include "io/number_format.h"
-#include "io/reports.h"
+#include "report/logo_glyphs.h"
+#include "report/markup.h"
+#include "report/reports.h"
 #include "stats/log_constants.h"
 
 namespace {

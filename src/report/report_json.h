@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "driver/options.h"
-#include "records/records.h"
+#include "report/report_record.h"
 
-std::string format_json_report(const RunOptions &options, const std::vector<Model> &models,
-                               const Dataset &dataset);
+std::string format_json_report(const ReportRecord &record);

@@ -1,4 +1,4 @@
-#include "records/run_stop.h"
+#include "process/run_stop.h"
 
 #include <fcntl.h>
 #include <sched.h>
@@ -13,8 +13,6 @@
 #include <utility>
 
 namespace {
-StopHandler installed_handler = nullptr;
-
 // Who may touch the tracked files: nobody (kIdle), the one thread changing them (kChanging),
 // or the signal handler that removes them and ends the process (kDying).
 enum : int { kIdle, kChanging, kDying };
@@ -31,6 +29,7 @@ struct Tracked {
 Tracked initial_table[16];
 Tracked *tracked = initial_table;
 size_t tracked_capacity = 16;
+size_t reserved = 0;  // slots promised to writes in progress, on any thread
 
 // Async-signal-safe.
 void remove_tracked() {
@@ -97,14 +96,32 @@ void untrack_temp_file(const char *name) {
 }
 
 void reserve_temp_files(size_t count) {
-  if (count <= tracked_capacity) return;
-  Tracked *table = new Tracked[count]();  // before the change, which must not stop
+  // Several threads may write at once: each adds the files it will track to what is promised.
+  for (;;) {
+    begin_temp_change();
+    const size_t wanted = reserved + count, capacity = tracked_capacity;
+    if (wanted <= capacity) {
+      reserved = wanted;
+      end_temp_change();
+      return;
+    }
+    end_temp_change();
+    Tracked *table = new Tracked[wanted]();  // outside the change, which must not stop
+    begin_temp_change();
+    if (tracked_capacity == capacity) {
+      std::copy(tracked, tracked + tracked_capacity, table);
+      std::swap(tracked, table);
+      tracked_capacity = wanted;
+    }
+    end_temp_change();
+    if (table != initial_table) delete[] table;  // the table replaced, or one not needed
+  }
+}
+
+void release_temp_files(size_t count) {
   begin_temp_change();
-  std::copy(tracked, tracked + tracked_capacity, table);
-  std::swap(tracked, table);
-  tracked_capacity = count;
+  reserved -= count < reserved ? count : reserved;
   end_temp_change();
-  if (table != initial_table) delete[] table;
 }
 
 void stop_on_signals() {
@@ -118,19 +135,4 @@ void stop_on_signals() {
     action.sa_flags = SA_RESTART;
     sigaction(sig, &action, nullptr);
   }
-}
-
-void stop_run(int status) {
-  std::fflush(stdout);
-  begin_temp_change();
-  remove_tracked();
-  end_temp_change();
-  if (installed_handler != nullptr) installed_handler(status);
-  std::exit(status);
-}
-
-StopHandler set_stop_handler(StopHandler handler) {
-  StopHandler previous = installed_handler;
-  installed_handler = handler;
-  return previous;
 }

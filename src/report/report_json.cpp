@@ -1,9 +1,8 @@
-#include "io/report_json.h"
+#include "report/report_json.h"
 
 #include <nlohmann/json.hpp>
 
-#include "io/diagnostics.h"
-#include "io/reports.h"
+#include "report/reports.h"
 
 #ifndef MOTIFSIG_VERSION
 #define MOTIFSIG_VERSION "unknown"
@@ -42,29 +41,30 @@ ordered_json motif_json(size_t number, const Model &model, int alength) {
 
 }  // namespace
 
-std::string format_json_report(const RunOptions &options, const std::vector<Model> &models,
-                               const Dataset &dataset) {
+std::string format_json_report(const ReportRecord &record) {
+  const Dataset &dataset = record.dataset;
+  const std::vector<Model> &models = record.models;
   ordered_json doc;
   doc["tool"] = {{"name", "motifsig"}, {"version", MOTIFSIG_VERSION}};
-  doc["run_date"] = run_date();
-  doc["command_line"] = options.command_line;
+  doc["run_date"] = run_date(record.started);
+  doc["command_line"] = record.command_line;
   doc["inputs"] = {
-      {"sequence_file", options.sequences},
-      {"motif_file", options.motifs},
-      {"site_file", options.sites},
+      {"sequence_file", record.sequence_file},
+      {"motif_file", record.motif_file},
+      {"site_file", record.site_file},
       {"sequences", dataset.nseqs},
       {"total_length", total_length(dataset)},
       {"alphabet", std::string(dataset.alphabet, static_cast<size_t>(dataset.alength))},
       {"background", std::vector<double>(dataset.background, dataset.background + dataset.alength)},
   };
-  doc["output_file"] = options.output;
-  doc["model"] = {{"strands", options.strands},
-                  {"palindromic", options.palindromic},
-                  {"sites", site_model_name(options.site_model)},
-                  {"background", background_source(options)},
-                  {"pvalues", pvalue_method_name(options.pvalues)}};
+  doc["output_file"] = record.output_file;
+  doc["model"] = {{"strands", record.strands},
+                  {"palindromic", record.palindromic},
+                  {"sites", site_model_name(record.site_model)},
+                  {"background", background_source(record)},
+                  {"pvalues", pvalue_method_name(record.pvalues)}};
   ordered_json warnings = ordered_json::array();
-  for (const RunWarning &warning : run_warnings())
+  for (const motifsig::Warning &warning : record.warnings)
     warnings.push_back({{"file", warning.file},
                         {"line", warning.line > 0 ? ordered_json(warning.line) : ordered_json()},
                         {"message", warning.message}});

@@ -8,21 +8,26 @@
 #include <string>
 #include <vector>
 
-#include "driver/options.h"
-#include "io/output_file.h"
+#include "process/output_file.h"
 #include "records/records.h"
+#include "report/report_record.h"
 #include "stats/log_constants.h"
 
-// The path and text of every report that `options` asks for.
-std::vector<OutputFile> format_reports(const RunOptions &options, const std::vector<Model> &models,
-                                       const Dataset &dataset);
+// Where the reports go; an empty path is not written.
+struct ReportFiles {
+  std::string tsv, json, html;
+  std::string logos_dir;  // one SVG file per motif
+};
 
-// Where --logos puts each motif's logo, in the order of the motifs; none without --logos.
-std::vector<std::string> logo_paths(const RunOptions &options, const std::vector<Model> &models);
+// The path and text of every report that `files` asks for.
+std::vector<OutputFile> format_reports(const ReportRecord &record, const ReportFiles &files);
 
-// Creates the --logos directory when it does not exist yet (its parent must); called just
-// before the outputs are written, so that a run stopped earlier leaves no directory behind.
-void make_logos_dir(const RunOptions &options);
+// Where the logos go in `logos_dir`, in the order of the motifs; none when it is empty.
+std::vector<std::string> logo_paths(const std::string &logos_dir, const std::vector<Model> &models);
+
+// Creates the logo directory when it does not exist yet (its parent must); called just before
+// the outputs are written, so that a run stopped earlier leaves no directory behind.
+void make_logos_dir(const std::string &logos_dir);
 
 // A motif whose E-value is below this is marked significant in the HTML report.
 constexpr double kSignificantEvalue = 0.05;
@@ -33,7 +38,7 @@ int64_t total_length(const Dataset &dataset);
 const char *site_model_name(MOTYPE site_model);              // "per-sequence" or "anywhere"
 const char *pvalue_method_name(PvalueMethod method);         // "lattice" or "accurate"
 const char *pvalue_method_description(PvalueMethod method);  // one line for people
-std::string background_source(const RunOptions &options);  // "motif file" or the --background path
+std::string background_source(const ReportRecord &record);  // "motif file" or the --background path
 // The information of a motif: the sum of its columns' relative entropies against the run's
 // background, in bits, which is the height of all stacks of its logo together.
 double motif_rel_entropy(const Model &model);
@@ -41,9 +46,9 @@ double motif_rel_entropy(const Model &model);
 // give a p-value a hair above 1 for a column at the background.
 double column_log10_pvalue(const Model &model, int i);
 bool is_significant(const Model &model);
-// When the run started, in UTC, as "2026-12-07T08:15:00Z"; SOURCE_DATE_EPOCH, when set to a
-// number of seconds, stands for the clock, so that a rebuilt report can be the same to the byte.
-std::string run_date();
+// `started` in UTC, as "2026-12-07T08:15:00Z"; SOURCE_DATE_EPOCH, when set to a number of
+// seconds, stands for the clock, so that a rebuilt report can be the same to the byte.
+std::string run_date(std::time_t started);
 // The name of motif `number`'s logo file: "motif-2.svg", or "motif-2-ID.svg" when the motif's
 // id is a plain file name that says more than the number.
 std::string logo_file_name(size_t number, const Model &model);

@@ -1,4 +1,4 @@
-#include "io/output_file.h"
+#include "process/output_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,9 +14,9 @@
 #include <utility>
 #include <vector>
 
-#include "io/diagnostics.h"
-#include "io/file_identity.h"
-#include "records/run_stop.h"
+#include "process/diagnostics.h"
+#include "process/file_identity.h"
+#include "process/run_stop.h"
 
 namespace {
 
@@ -84,6 +84,7 @@ struct PreparedFile {
   std::string temp;                    // the temporary file's name in it: short, so it always fits
   bool replacing = false;              // a file of that name is there
   bool exchanged = false;  // moved in by exchanging names: `temp` now names the earlier file
+  bool pending = false;    // `temp` exists and is tracked
 
   explicit PreparedFile(const char *given) : path(given) {}
   PreparedFile(const PreparedFile &) = delete;
@@ -156,6 +157,7 @@ void prepare(PreparedFile &file, const std::string &text,
     fd = -1;
     tracked = false;
   }
+  file.pending = fd >= 0;
   end_temp_change();
   if (!tracked)
     file_error(path, 0, "cannot create the output file: too many files written at once");
@@ -217,11 +219,24 @@ void commit(const std::vector<std::unique_ptr<PreparedFile>> &files) {
     for (const auto &file : files) {
       if (file->exchanged) unlinkat(file->dir_fd, file->temp.c_str(), 0);
       untrack_temp_file(file->temp.c_str());
+      file->pending = false;
     }
   }
   end_temp_change();
   if (done < files.size())
     file_error(files[done]->path, 0, "cannot write the output: %s", std::strerror(saved));
+}
+
+// Removes the temporary files of a write that failed.
+void discard(const std::vector<std::unique_ptr<PreparedFile>> &files) {
+  begin_temp_change();
+  for (const auto &file : files)
+    if (file->pending) {
+      unlinkat(file->dir_fd, file->temp.c_str(), 0);
+      untrack_temp_file(file->temp.c_str());
+      file->pending = false;
+    }
+  end_temp_change();
 }
 
 }  // namespace
@@ -231,20 +246,27 @@ void write_files_atomically(const std::vector<OutputFile> &files) {
   std::vector<const OutputFile *> direct;
   std::vector<std::shared_ptr<OpenDirectory>> dirs;
   reserve_temp_files(files.size());
-  for (const OutputFile &file : files) {
-    struct stat info;
-    if (stat(file.path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-      if (S_ISDIR(info.st_mode))
-        file_error(file.path.c_str(), 0, "cannot write the output: it is a directory");
-      direct.push_back(&file);
-    } else {
-      prepared.push_back(std::make_unique<PreparedFile>(file.path.c_str()));
-      prepare(*prepared.back(), file.text, dirs);
+  try {
+    for (const OutputFile &file : files) {
+      struct stat info;
+      if (stat(file.path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        if (S_ISDIR(info.st_mode))
+          file_error(file.path.c_str(), 0, "cannot write the output: it is a directory");
+        direct.push_back(&file);
+      } else {
+        prepared.push_back(std::make_unique<PreparedFile>(file.path.c_str()));
+        prepare(*prepared.back(), file.text, dirs);
+      }
     }
+    // A pipe or a terminal cannot be taken back, so it is written before anything is replaced:
+    // a failure there (a full device) leaves every file as it was, and a pipe that nobody reads
+    // holds the run up before its files are replaced, not after.
+    for (const OutputFile *file : direct) write_directly(file->path.c_str(), file->text);
+    commit(prepared);
+  } catch (...) {
+    discard(prepared);
+    release_temp_files(files.size());
+    throw;
   }
-  // A pipe or a terminal cannot be taken back, so it is written before anything is replaced: a
-  // failure there (a full device) leaves every file as it was, and a pipe that nobody reads
-  // holds the run up before its files are replaced, not after.
-  for (const OutputFile *file : direct) write_directly(file->path.c_str(), file->text);
-  commit(prepared);
+  release_temp_files(files.size());
 }

@@ -1,0 +1,164 @@
+#include <ctime>
+#include <memory>
+#include <new>
+#include <string>
+#include <utility>
+
+#include "io/number_format.h"
+#include "io/read_background.h"
+#include "io/read_m_seqs.h"
+#include "io/read_seqs.h"
+#include "io/readmodel.h"
+#include "library/analysis.h"
+#include "library/input_warnings.h"
+#include "library/memory_inputs.h"
+#include "library/run_record.h"
+#include "motifsig/motifsig.h"
+#include "process/diagnostics.h"
+#include "stats/llr_pvalue.h"
+#include "stats/log_constants.h"
+#include "stats/motif_evalue.h"
+
+namespace {
+
+using motifsig::Error;
+
+// The search model and the thread count, checked as the command line checks them.
+void check_settings(const motifsig::SearchModel &model, const motifsig::RunControl &control) {
+  if (model.strands != 1 && model.strands != 2)
+    throw Error("--strands: expected 1 or 2, not '" + std::to_string(model.strands) + "'", 2);
+  if (model.palindromic && model.strands != 2)
+    throw Error(
+        "--palindromic needs --strands 2: a site and its reverse complement count once only "
+        "when both strands are searched",
+        2);
+  if (control.threads < 0 || control.threads > 4096)
+    throw Error("--threads: expected a whole number from 1 to 4096, not '" +
+                    std::to_string(control.threads) + "'",
+                2);
+}
+
+// The search the motifs were found with decides how many placements their sites had.
+void apply_search_model(const motifsig::SearchModel &search, std::vector<Model> &models) {
+  for (Model &model : models) {
+    model.mtype = search.sites == motifsig::SiteModel::anywhere ? Pooled : PerSequenceB;
+    model.both_strands = search.strands == 2 ? 1 : 0;
+    model.palindrome = search.palindromic ? 1 : 0;
+  }
+}
+
+std::vector<motifsig::MotifResult> results_of(const std::vector<Model> &models) {
+  std::vector<motifsig::MotifResult> results;
+  for (size_t k = 0; k < models.size(); ++k) {
+    const Model &model = models[k];
+    motifsig::MotifResult &r = results.emplace_back();
+    r.number = static_cast<int>(k + 1);
+    r.id = model.id;
+    r.alt = model.alt;
+    r.width = model.w;
+    r.nsites = model.nsites;
+    r.llr = model.llr;
+    r.log_evalue = model.log_evalue;
+    r.log10_evalue = model.log_evalue / LN_10;  // as the reports divide it
+    append_evalue(r.evalue_text, model.log_evalue);
+    for (int i = 0; i < model.w; ++i)
+      r.columns.push_back({model.col_rel_entropy[i], model.col_llr[i], model.col_log_pvalue[i]});
+  }
+  return results;
+}
+
+void compute(StatsCache &cache, motifsig::RunRecord &run, const motifsig::Inputs &inputs,
+             const motifsig::RunControl &control, const AnalysisHooks &hooks, Warnings &warnings) {
+  auto progress = [&](const char *line) {
+    if (control.progress) control.progress(line);
+  };
+  Dataset &dataset = run.records.dataset;
+  std::vector<Model> &models = run.records.models;
+  progress("reading original data file...");
+  if (!inputs.sequences_path.empty())
+    read_seqs(inputs.sequences_path.c_str(), dataset, warnings, inputs.fasta);
+  else
+    take_sequence_lengths(inputs.sequence_lengths, dataset);
+  progress("reading models...");
+  if (!inputs.motifs_path.empty())
+    readmodel(inputs.motifs_path.c_str(), models, dataset);
+  else
+    take_motifs(inputs, run.records);
+  warn_of_strands(run.model, inputs.motifs_path, dataset, warnings);
+  if (hooks.motifs_read) hooks.motifs_read(dataset, models);
+  if (!inputs.background_path.empty())
+    read_background(inputs.background_path.c_str(), dataset);
+  else if (!inputs.background_override.empty())
+    take_background(inputs.background_override, dataset);
+  apply_search_model(run.model, models);
+  progress("reading motif sequences...");
+  if (!inputs.sites_path.empty())
+    read_m_seqs(inputs.sites_path.c_str(), models);
+  else
+    take_site_counts(inputs.site_counts, models);
+  progress("calculating evalues...");
+  EvalueRun evalues;
+  evalues.threads = control.threads;
+  evalues.method = run.model.pvalues == motifsig::PvalueMethod::accurate ? PvalueMethod::accurate
+                                                                         : PvalueMethod::lattice;
+  evalues.progress = control.progress;
+  evalues.status = control.status;
+  freestuff(cache);
+  cache.plain_kernel = control.plain_kernel;
+  my_calc_evalue(models, dataset, cache, evalues);
+  freestuff(cache);
+  warn_of_unplaceable_sites(inputs.sites_path, models, dataset, warnings);
+}
+
+}  // namespace
+
+motifsig::Result run_analysis(StatsCache &cache, const motifsig::Inputs &inputs,
+                              const motifsig::SearchModel &model,
+                              const motifsig::RunControl &control, const AnalysisHooks &hooks) {
+  check_settings(model, control);
+  motifsig::Result result;
+  try {
+    auto run = std::make_shared<motifsig::RunRecord>();
+    run->started = std::time(nullptr);
+    run->sequence_file = inputs.sequences_path;
+    run->motif_file = inputs.motifs_path;
+    run->site_file = inputs.sites_path;
+    run->background_file = inputs.background_path;
+    run->model = model;
+    Warnings warnings(control.warning);
+    try {
+      compute(cache, *run, inputs, control, hooks, warnings);
+    } catch (...) {
+      freestuff(cache);
+      throw;
+    }
+    result.motifs = results_of(run->records.models);
+    result.warnings = warnings.list();
+    result.record = std::move(run);
+  } catch (const std::bad_alloc &) {
+    freestuff(cache);
+    throw Error("out of memory", 1);
+  }
+  return result;
+}
+
+namespace motifsig {
+
+struct Analyser::State {
+  StatsCache cache;
+};
+
+Analyser::Analyser() : state_(std::make_unique<State>()) {}
+Analyser::~Analyser() = default;
+
+Result Analyser::analyse(const Inputs &inputs, const SearchModel &model,
+                         const RunControl &control) {
+  return run_analysis(state_->cache, inputs, model, control);
+}
+
+Result analyse(const Inputs &inputs, const SearchModel &model, const RunControl &control) {
+  Analyser analyser;
+  return analyser.analyse(inputs, model, control);
+}
+
+}  // namespace motifsig
