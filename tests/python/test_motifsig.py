@@ -1,11 +1,11 @@
-"""The Python package against the tool: the same numbers from paths and from data in memory,
-the same files from Result.write, errors that leave the interpreter working, and analyses on
-several threads at once. MOTIFSIG_EXE and MOTIFSIG_EXAMPLES name the tool and examples/."""
+"""The Python package against the tool (MOTIFSIG_EXE): its numbers from paths and from data,
+its files, its errors and warnings, analyses on several threads, and the installed package."""
 import collections
 import concurrent.futures
 import gzip
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -16,8 +16,8 @@ import pytest
 
 import motifsig
 
-EXE = os.environ["MOTIFSIG_EXE"]
-BUILD, SITE_PACKAGES = os.environ["MOTIFSIG_BUILD"], os.environ["MOTIFSIG_SITE_PACKAGES"]
+EXE, BUILD, SITE_PACKAGES = (os.environ[name] for name in
+                             ("MOTIFSIG_EXE", "MOTIFSIG_BUILD", "MOTIFSIG_SITE_PACKAGES"))
 EXAMPLES = Path(os.environ["MOTIFSIG_EXAMPLES"])
 os.environ["SOURCE_DATE_EPOCH"] = "1796547600"  # the tool and the library date the reports alike
 DNA = [EXAMPLES / "peaks.fa", EXAMPLES / "motifs.txt", EXAMPLES / "sites.tsv"]
@@ -47,23 +47,23 @@ def assert_as_tool(result, expected):
         assert [(c.rel_entropy, c.llr, c.log10_pvalue) for c in motif.columns] == [
             (c["rel_entropy"], c["llr"], c["log10_pvalue"]) for c in want["columns"]]
     assert json.loads(result.to_json())["motifs"] == expected["motifs"]
-    assert [w.text for w in result.warnings] == [
-        (f"{w['file']}:{w['line']}: " if w["line"] else "") + w["message"]
-        for w in expected["warnings"]]
+
+
+def files(top):
+    return {str(p.relative_to(top)): p.read_bytes() for p in top.rglob("*") if p.is_file()}
 
 
 def in_memory(paths, expected, background=None, arrays=False):
     """The inputs of `paths` as data: sequences, matrices and site counts."""
-    sequences = [line for line in Path(paths[0]).read_text().splitlines()
-                 if line and not line.startswith(">")]
-    rows = Path(paths[1]).read_text().splitlines()
+    sequences = [line for line in paths[0].read_text().splitlines() if line and line[0] != ">"]
+    rows = paths[1].read_text().splitlines()
     file_background = rows[rows.index("Background letter frequencies") + 1].split()[1::2]
     matrices = [m["matrix"] for m in expected["motifs"]]
     motifs = motifsig.Motifs(expected["inputs"]["alphabet"], background or file_background,
                              [numpy.array(m) for m in matrices] if arrays else matrices,
                              ids=[m["id"] for m in expected["motifs"]])
-    numbers = [line.split("\t")[0] for line in Path(paths[2]).read_text().splitlines()[1:]]
-    return sequences, motifs, collections.Counter(int(n) for n in numbers)
+    numbers = [int(line.split("\t")[0]) for line in paths[2].read_text().splitlines()[1:]]
+    return sequences, motifs, collections.Counter(numbers)
 
 
 @pytest.mark.parametrize("paths, options, keywords", [
@@ -75,15 +75,15 @@ def in_memory(paths, expected, background=None, arrays=False):
 def test_examples_give_the_tools_numbers_from_paths_and_from_memory(tmp_path, paths, options,
                                                                     keywords):
     expected = tool_json(tmp_path, *options, *paths)
-    packed = tmp_path / "sequences.gz"
-    packed.write_bytes(gzip.compress(paths[0].read_bytes()))
-    assert_as_tool(motifsig.analyse(str(packed), *paths[1:], **keywords, threads=1), expected)
+    (tmp_path / "packed.gz").write_bytes(gzip.compress(paths[0].read_bytes()))
+    assert_as_tool(motifsig.analyse(str(tmp_path / "packed.gz"), *paths[1:], **keywords,
+                                    threads=1), expected)
     sequences, motifs, sites = in_memory(paths, expected, arrays=paths is PROTEIN)
-    lengths = [len(s) for s in sequences]
-    assert_as_tool(motifsig.analyse(sequences, motifs, sites, **keywords), expected)
-    counts = [m["nsites"] for m in expected["motifs"]]
-    result = motifsig.analyse(lengths, vars(motifs), counts, **keywords)
-    assert_as_tool(result, expected)
+    lengths, counts = [len(s) for s in sequences], [m["nsites"] for m in expected["motifs"]]
+    for data in [(sequences, motifs, sites), (lengths, paths[1], sites),
+                 (lengths, vars(motifs), counts)]:
+        result = motifsig.analyse(*data, **keywords)
+        assert_as_tool(result, expected)
     pytest.importorskip("pandas")
     assert list(result.to_pandas().evalue_text) == [m["evalue"] for m in expected["motifs"]]
 
@@ -104,6 +104,13 @@ def test_another_background_in_the_same_interpreter_gives_the_tools_numbers(tmp_
     assert_as_tool(motifsig.analyse(*DNA, background=background), other)
     assert_as_tool(motifsig.analyse(*in_memory(DNA, default)), default)
 
+    # One column of 3 A and 1 T: its p-value as a motif's column and on its own.
+    for method in "lattice", "accurate":
+        column = motifsig.Motifs("ACGT", OTHER_BACKGROUND, [[[0.75, 0, 0, 0.25]]])
+        motif = motifsig.analyse([20] * 5, column, [4], pvalues=method).motifs[0]
+        assert motif.columns[0].log_pvalue == motifsig.column_pvalue(
+            [3, 0, 0, 1], OTHER_BACKGROUND, pvalues=method) < 0
+
 
 def test_bad_input_raises_input_error_with_the_tools_message_and_the_next_call_works(tmp_path):
     lines = DNA[1].read_text().splitlines(keepends=True)
@@ -111,12 +118,20 @@ def test_bad_input_raises_input_error_with_the_tools_message_and_the_next_call_w
     bad = tmp_path / "motifs.txt"
     bad.write_text("".join(lines))
     run = tool(DNA[0], bad, DNA[2], tmp_path / "out.txt", check=False)
-    with pytest.raises(ValueError) as caught:
+    with pytest.raises(motifsig.InputError) as caught:
         motifsig.analyse(DNA[0], bad, DNA[2])
     error = caught.value
-    assert isinstance(error, motifsig.InputError)
     assert (error.file, error.line, error.exit_status) == (str(bad), 11, run.returncode)
-    assert f"motifsig: {error}\n" == run.stderr
+    assert f"motifsig: {error}\n" == run.stderr and isinstance(error, ValueError)
+
+    wrapped = tmp_path / "wrapped.fa"
+    wrapped.write_text(">a\nACGTACGTAC\nACGT\n>b\nACGTACGTACGT\n")
+    run = tool(wrapped, *DNA[1:], tmp_path / "out.txt")
+    with pytest.warns(motifsig.MotifsigWarning) as issued:
+        result = motifsig.analyse(wrapped, *DNA[1:])
+    texts = [f"motifsig: warning: {w.text}" for w in result.warnings]
+    assert texts == run.stderr.splitlines() == [f"motifsig: warning: {w.message}" for w in issued]
+    assert (result.warnings[0].file, result.warnings[0].line) == (str(wrapped), 1)
     expected = tool_json(tmp_path, *DNA)
     assert_as_tool(motifsig.analyse(*DNA), expected)
 
@@ -125,8 +140,11 @@ def test_bad_input_raises_input_error_with_the_tools_message_and_the_next_call_w
     with pytest.raises(motifsig.InputError, match="motif 2") as caught:
         motifsig.analyse(sequences, motifs, sites)
     assert caught.value.file is None
-    with pytest.raises(motifsig.InputError, match="site of motif 4"):
-        motifsig.analyse(sequences, motifs, {4: 1})
+    for motifs in motifs, DNA[1]:
+        with pytest.raises(motifsig.InputError) as caught:
+            motifsig.analyse(sequences, motifs, {1: 2, 4: 1})
+        assert (str(caught.value), caught.value.file) == (
+            "site of motif 4, but motifs are numbered 1 to 3", None)
 
 
 def test_four_analyses_on_a_thread_pool_equal_four_serial_ones():
@@ -140,36 +158,31 @@ def test_four_analyses_on_a_thread_pool_equal_four_serial_ones():
 
 
 def test_write_gives_the_tools_files_byte_for_byte_all_or_none(tmp_path):
-    def outputs(folder):
-        folder.mkdir()
-        return [folder / name for name in ("out.txt", "motifs.tsv", "report.json",
-                                           "report.html", "logos")]
-
-    ours, theirs = outputs(tmp_path / "ours"), outputs(tmp_path / "theirs")
-    options = ["--tsv", theirs[1], "--json", theirs[2], "--html", theirs[3], "--logos", theirs[4]]
-    run = tool(*options, *PROTEIN, theirs[0])
-    command_line = " ".join(map(str, run.args))
+    folder = tmp_path / "out"
+    paths = [folder / name for name in ("out.txt", "motifs.tsv", "report.json", "report.html")]
+    logos = folder / "logos"
+    folder.mkdir()
+    run = tool("--tsv", paths[1], "--json", paths[2], "--html", paths[3], "--logos", logos,
+               *PROTEIN, paths[0])
+    folder.rename(tmp_path / "tool")
+    folder.mkdir()
     result = motifsig.analyse(*PROTEIN)
-    result.write(ours[0], tsv=ours[1], json=ours[2], html=ours[3], logos=ours[4],
-                 command_line=command_line)
-    for mine, tools in zip(ours[:4], theirs[:4]):
-        assert mine.read_bytes() == tools.read_bytes(), mine.name
-    assert sorted(p.name for p in ours[4].iterdir()) == sorted(p.name for p in theirs[4].iterdir())
-    for logo in theirs[4].iterdir():
-        assert (ours[4] / logo.name).read_bytes() == logo.read_bytes()
-    shown = result._repr_html_()
-    assert shown.count("<svg") >= len(result.motifs)
-    assert all(m.evalue_text in shown for m in result.motifs)
+    result.write(paths[0], tsv=paths[1], json=paths[2], html=paths[3], logos=logos,
+                 command_line=" ".join(map(str, run.args)))
+    assert files(folder) == files(tmp_path / "tool") and len(files(logos)) == 2
+    shown = result._repr_html_()  # in a notebook, beside other results with clip paths
+    assert all(m.evalue_text in shown and f"motif {m.number}" in shown for m in result.motifs)
+    clips = re.findall(r'id="([^"]*)"><rect', shown)
+    assert len(clips) == 2 and not set(clips) & set(re.findall(r'id="([^"]*)"><rect',
+                                                                result._repr_html_()))
 
-    shutil.rmtree(tmp_path / "ours")
-    ours = outputs(tmp_path / "ours")
-    with pytest.raises(motifsig.OutputError) as caught:
-        result.write(ours[0], tsv=ours[1], json=tmp_path / "missing" / "report.json")
-    assert caught.value.exit_status == 1 and "missing" in str(caught.value)
-    with pytest.raises(motifsig.OutputError) as caught:
-        result.write(ours[0], tsv=ours[0])
-    assert caught.value.exit_status == 2
-    assert list((tmp_path / "ours").iterdir()) == []
+    shutil.rmtree(folder)
+    folder.mkdir()
+    for status, json_path in (1, tmp_path / "missing" / "report.json"), (2, paths[0]):
+        with pytest.raises(motifsig.OutputError) as caught:
+            result.write(paths[0], tsv=paths[1], json=json_path)
+        assert caught.value.exit_status == status and isinstance(caught.value, OSError)
+    assert list(folder.iterdir()) == []
 
 
 def test_installed_package_answers_from_site_packages(tmp_path):

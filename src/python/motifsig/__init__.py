@@ -16,6 +16,8 @@ from __future__ import annotations
 import html as _html
 import operator
 import os
+import tempfile
+import uuid
 import warnings as _warnings
 from collections.abc import Iterable, Mapping, Sequence
 from dataclasses import dataclass
@@ -220,14 +222,19 @@ class Result:
             raise _error(OutputError, failure) from None
 
     def _repr_html_(self) -> str:
+        # A notebook shows many results on one page: each logo's clip path gets a name of its
+        # own, or a logo would be cut to the box of another result's logo of the same number.
+        unique = f"clip-{uuid.uuid4().hex[:12]}-"
         rows = []
         for m in self.motifs:
             name = " ".join(part for part in (m.id, m.alt) if part)
+            logo = self._raw.logo_svg(m.number).replace('id="clip-', f'id="{unique}')
             rows.append(
                 f"<tr><td>{m.number}</td><td>{_html.escape(name)}</td><td>{m.width}</td>"
-                f"<td>{m.nsites}</td><td>{_html.escape(m.evalue_text)}</td>"
-                f"<td>{m.rel_entropy:.4g}</td><td>{m.llr:.4g}</td>"
-                f"<td style='text-align:left'>{self._raw.logo_svg(m.number)}</td></tr>")
+                f"<td>{m.nsites}</td><td style='white-space:nowrap'>"
+                f"{_html.escape(m.evalue_text)}</td><td>{m.rel_entropy:.4g}</td>"
+                f"<td>{m.llr:.4g}</td><td style='text-align:left'>"
+                f"{logo.replace('url(#clip-', f'url(#{unique}')}</td></tr>")
         warnings = "".join(f"<li>{_html.escape(w.text)}</li>" for w in self.warnings)
         return ("<div><table><thead><tr><th>Motif</th><th>Name</th><th>Width</th><th>Sites</th>"
                 "<th>E-value</th><th>Rel. entropy (bits)</th><th>LLR (nats)</th><th>Logo</th>"
@@ -265,6 +272,8 @@ def _sequences(inputs: Any, sequences: Any) -> None:
             lengths.append(len(sequence))
         else:
             lengths.append(_whole(sequence, f"sequences[{i}]"))
+    if not lengths:
+        raise InputError("no sequences: give at least one")
     inputs.sequence_lengths = lengths
 
 
@@ -285,20 +294,29 @@ def _motifs(inputs: Any, motifs: Any) -> int | None:
     return len(motifs)
 
 
-def _sites(inputs: Any, sites: Any, nmotifs: int | None) -> None:
+def _sites(inputs: Any, sites: Any, nmotifs: int | None, scratch: str) -> None:
     if _is_path(sites):
         inputs.sites_path = os.fsencode(sites)
         return
-    if isinstance(sites, Mapping):
-        counts = {_whole(number, "sites: motif number"): _whole(count, f"sites[{number!r}]")
-                  for number, count in sites.items()}
-        last = nmotifs if nmotifs is not None else max(counts, default=0)
-        for number in counts:
-            if number < 1 or number > last:
-                raise InputError(f"site of motif {number}, but motifs are numbered 1 to {last}")
-        inputs.site_counts = [counts.get(number, 0) for number in range(1, last + 1)]
+    if not isinstance(sites, Mapping):
+        inputs.site_counts = [_whole(count, f"sites[{i}]") for i, count in enumerate(sites)]
         return
-    inputs.site_counts = [_whole(count, f"sites[{i}]") for i, count in enumerate(sites)]
+    counts = {_whole(number, "sites: motif number"): _whole(count, f"sites[{number!r}]")
+              for number, count in sites.items()}
+    for number, count in counts.items():
+        if count < 0:
+            raise InputError(f"motif {number} has {count} sites; a count cannot be negative")
+    if nmotifs is None:
+        # Only the motif file knows how many motifs there are: the counts go to it as a site
+        # file, whose numbers it checks.
+        with open(scratch, "w") as file:
+            file.write("motif\n" + "".join(f"{n}\n" * c for n, c in sorted(counts.items())))
+        inputs.sites_path = os.fsencode(scratch)
+        return
+    for number in counts:
+        if number < 1 or number > nmotifs:
+            raise InputError(f"site of motif {number}, but motifs are numbered 1 to {nmotifs}")
+    inputs.site_counts = [counts.get(number, 0) for number in range(1, nmotifs + 1)]
 
 
 def analyse(sequences: str | os.PathLike | Iterable[str] | Iterable[int],
@@ -354,18 +372,22 @@ def analyse(sequences: str | os.PathLike | Iterable[str] | Iterable[int],
     inputs = _motifsig.Inputs()
     _sequences(inputs, sequences)
     inputs.fasta = bool(fasta)
-    _sites(inputs, sites, _motifs(inputs, motifs))
     if background is None:
         pass
     elif _is_path(background):
         inputs.background_path = os.fsencode(background)
     else:
         inputs.background_override = [float(value) for value in background]
-
-    try:
-        result = Result(_motifsig.analyse(inputs, model, threads))
-    except _motifsig.Failure as failure:
-        raise _error(InputError, failure) from None
+    with tempfile.TemporaryDirectory(prefix="motifsig-") as folder:
+        scratch = os.path.join(folder, "sites")
+        _sites(inputs, sites, _motifs(inputs, motifs), scratch)
+        try:
+            result = Result(_motifsig.analyse(inputs, model, threads))
+        except _motifsig.Failure as failure:
+            error = _error(InputError, failure)
+            if error.file == scratch:  # a motif number the motif file lacks
+                error = InputError(error.message.split(": ", 1)[1])
+            raise error from None
     for warning in result.warnings:
         _warnings.warn(warning.text, MotifsigWarning, stacklevel=2)
     return result
