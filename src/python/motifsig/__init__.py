@@ -13,12 +13,13 @@ The command-line tool and this package give the same numbers to the bit.
 
 from __future__ import annotations
 
+import gzip
 import html as _html
 import operator
 import os
-import tempfile
 import uuid
 import warnings as _warnings
+import zlib
 from collections.abc import Iterable, Mapping, Sequence
 from dataclasses import dataclass
 from typing import TYPE_CHECKING, Any
@@ -277,11 +278,11 @@ def _sequences(inputs: Any, sequences: Any) -> None:
     inputs.sequence_lengths = lengths
 
 
-def _motifs(inputs: Any, motifs: Any) -> int | None:
-    """Sets the motifs; returns their number when they are given in memory."""
+def _motifs(inputs: Any, motifs: Any) -> Any:
+    """Sets the motifs; returns their path or a Motifs."""
     if _is_path(motifs):
         inputs.motifs_path = os.fsencode(motifs)
-        return None
+        return motifs
     if isinstance(motifs, Mapping):
         motifs = Motifs(**motifs)
     if not isinstance(motifs, Motifs):
@@ -291,10 +292,22 @@ def _motifs(inputs: Any, motifs: Any) -> int | None:
     inputs.background = motifs.background
     inputs.motifs = [_motifsig.MotifMatrix(rows, id, alt)
                      for rows, id, alt in zip(motifs.matrices, motifs.ids, motifs.alts)]
-    return len(motifs)
+    return motifs
 
 
-def _sites(inputs: Any, sites: Any, nmotifs: int | None, scratch: str) -> None:
+def _motif_count(path: str | os.PathLike) -> int | None:
+    """The number of motifs in a motif file, where each starts at a line naming a
+    letter-probability matrix; None when the file cannot be read (the analysis then says why)."""
+    try:
+        with open(path, "rb") as file:
+            packed = file.read(2) == b"\x1f\x8b"
+        with (gzip.open if packed else open)(path, "rb") as file:
+            return sum(b"letter-probability matrix" in line for line in file)
+    except (OSError, EOFError, zlib.error):
+        return None
+
+
+def _sites(inputs: Any, sites: Any, motifs: Any) -> None:
     if _is_path(sites):
         inputs.sites_path = os.fsencode(sites)
         return
@@ -303,19 +316,15 @@ def _sites(inputs: Any, sites: Any, nmotifs: int | None, scratch: str) -> None:
         return
     counts = {_whole(number, "sites: motif number"): _whole(count, f"sites[{number!r}]")
               for number, count in sites.items()}
+    nmotifs = len(motifs) if isinstance(motifs, Motifs) else _motif_count(motifs)
+    if nmotifs is None:
+        nmotifs = max(counts, default=0)
     for number, count in counts.items():
+        if number < 1 or number > nmotifs:
+            raise InputError(f"site of motif {number}, but motifs are numbered 1 to {nmotifs}"
+                             if nmotifs else f"site of motif {number}, but there are no motifs")
         if count < 0:
             raise InputError(f"motif {number} has {count} sites; a count cannot be negative")
-    if nmotifs is None:
-        # Only the motif file knows how many motifs there are: the counts go to it as a site
-        # file, whose numbers it checks.
-        with open(scratch, "w") as file:
-            file.write("motif\n" + "".join(f"{n}\n" * c for n, c in sorted(counts.items())))
-        inputs.sites_path = os.fsencode(scratch)
-        return
-    for number in counts:
-        if number < 1 or number > nmotifs:
-            raise InputError(f"site of motif {number}, but motifs are numbered 1 to {nmotifs}")
     inputs.site_counts = [counts.get(number, 0) for number in range(1, nmotifs + 1)]
 
 
@@ -378,16 +387,11 @@ def analyse(sequences: str | os.PathLike | Iterable[str] | Iterable[int],
         inputs.background_path = os.fsencode(background)
     else:
         inputs.background_override = [float(value) for value in background]
-    with tempfile.TemporaryDirectory(prefix="motifsig-") as folder:
-        scratch = os.path.join(folder, "sites")
-        _sites(inputs, sites, _motifs(inputs, motifs), scratch)
-        try:
-            result = Result(_motifsig.analyse(inputs, model, threads))
-        except _motifsig.Failure as failure:
-            error = _error(InputError, failure)
-            if error.file == scratch:  # a motif number the motif file lacks
-                error = InputError(error.message.split(": ", 1)[1])
-            raise error from None
+    _sites(inputs, sites, _motifs(inputs, motifs))
+    try:
+        result = Result(_motifsig.analyse(inputs, model, threads))
+    except _motifsig.Failure as failure:
+        raise _error(InputError, failure) from None
     for warning in result.warnings:
         _warnings.warn(warning.text, MotifsigWarning, stacklevel=2)
     return result
