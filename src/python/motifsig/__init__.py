@@ -37,8 +37,6 @@ __version__ = _motifsig.__version__
 
 Matrix = Sequence[Sequence[float]]  # one row per column of the motif, one value per letter
 
-_LN_10 = 2.302585092994046  # as the reports divide by it
-
 
 class Error(Exception):
     """A fault of an analysis or of writing its files, as the tool reports it.
@@ -216,7 +214,9 @@ class Result:
         Raises OutputError when a file cannot be written, or when two of the paths are one
         file (exit_status 2).
         """
-        paths = [_optional_path(path) for path in (output, tsv, json, html, logos)]
+        paths = [_path(path, name) for path, name in
+                 ((output, "output"), (tsv, "tsv"), (json, "json"), (html, "html"),
+                  (logos, "logos"))]
         try:
             self._raw.write(*paths, command_line)
         except _motifsig.Failure as failure:
@@ -247,8 +247,11 @@ def _is_path(value: Any) -> bool:
     return isinstance(value, (str, os.PathLike))
 
 
-def _optional_path(value: str | os.PathLike | None) -> bytes:
-    return b"" if value is None else os.fsencode(value)
+def _path(value: str | os.PathLike | None, what: str) -> bytes:
+    path = b"" if value is None else os.fsencode(value)
+    if value is not None and not path:
+        raise ValueError(f"{what}: expected a file name, not ''")  # as from an unset variable
+    return path
 
 
 def _whole(value: Any, what: str) -> int:
@@ -262,7 +265,7 @@ def _whole(value: Any, what: str) -> int:
 
 def _sequences(inputs: Any, sequences: Any) -> None:
     if _is_path(sequences):
-        inputs.sequences_path = os.fsencode(sequences)
+        inputs.sequences_path = _path(sequences, "sequences")
         return
     if isinstance(sequences, (bytes, bytearray)):
         raise TypeError("sequences: expected a path or a list of sequences or lengths, "
@@ -281,7 +284,7 @@ def _sequences(inputs: Any, sequences: Any) -> None:
 def _motifs(inputs: Any, motifs: Any) -> Any:
     """Sets the motifs; returns their path or a Motifs."""
     if _is_path(motifs):
-        inputs.motifs_path = os.fsencode(motifs)
+        inputs.motifs_path = _path(motifs, "motifs")
         return motifs
     if isinstance(motifs, Mapping):
         motifs = Motifs(**motifs)
@@ -309,7 +312,7 @@ def _motif_count(path: str | os.PathLike) -> int | None:
 
 def _sites(inputs: Any, sites: Any, motifs: Any) -> None:
     if _is_path(sites):
-        inputs.sites_path = os.fsencode(sites)
+        inputs.sites_path = _path(sites, "sites")
         return
     if not isinstance(sites, Mapping):
         inputs.site_counts = [_whole(count, f"sites[{i}]") for i, count in enumerate(sites)]
@@ -384,7 +387,7 @@ def analyse(sequences: str | os.PathLike | Iterable[str] | Iterable[int],
     if background is None:
         pass
     elif _is_path(background):
-        inputs.background_path = os.fsencode(background)
+        inputs.background_path = _path(background, "background")
     else:
         inputs.background_override = [float(value) for value in background]
     _sites(inputs, sites, _motifs(inputs, motifs))
