@@ -1,8 +1,14 @@
 #!/bin/sh
-# Installs the built tool into a temporary prefix and runs the installed copy on the example.
+# Installs the build into a temporary prefix, runs the installed tool on the example, and builds
+# and runs the example program of docs/library.md against the installed package, once with
+# find_package(motifsig) and once with pkg-config. $3 and $4: the C++ compiler and the flags of
+# the build (a sanitizer build's program needs the sanitizers too).
 set -eu
 build_dir=$1
-examples=$2
+source_dir=$2
+cxx=${3:-c++}
+flags=${4:-}
+examples=$source_dir/examples
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build_dir" --prefix "$prefix" >/dev/null
@@ -10,3 +16,22 @@ test -x "$prefix/bin/motifsig"
 "$prefix/bin/motifsig" --version | grep -q '^motifsig [0-9]'
 "$prefix/bin/motifsig" "$examples/peaks.fa" "$examples/motifs.txt" "$examples/sites.tsv" "$prefix/out.txt" >/dev/null
 head -n 1 "$prefix/out.txt" | grep -qx 'VORL version 4'
+
+# The program and its CMakeLists.txt are the first cpp and cmake blocks of the document.
+project=$prefix/evalues
+mkdir "$project"
+block() { awk -v kind="$1" '$0 == "```" kind { on = 1; next } on && $0 == "```" { exit } on' "$source_dir/docs/library.md"; }
+block cpp >"$project/evalues.cpp"
+block cmake >"$project/CMakeLists.txt"
+test -s "$project/evalues.cpp" && test -s "$project/CMakeLists.txt"
+cmake -S "$project" -B "$project/build" -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_CXX_COMPILER="$cxx" \
+  -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" >/dev/null
+cmake --build "$project/build" >/dev/null
+"$project/build/evalues" "$examples/peaks.fa" "$examples/motifs.txt" "$examples/sites.tsv" >"$prefix/evalues.txt"
+grep -qx '1 1 3.70728e-26' "$prefix/evalues.txt"
+if command -v pkg-config >/dev/null; then
+  pc_path="$prefix/lib/pkgconfig:$prefix/lib64/pkgconfig:$prefix/lib/x86_64-linux-gnu/pkgconfig"
+  "$cxx" -std=c++17 $flags "$project/evalues.cpp" -o "$project/evalues-pc" \
+    $(PKG_CONFIG_PATH="$pc_path" pkg-config --static --cflags --libs motifsig)
+  "$project/evalues-pc" "$examples/peaks.fa" "$examples/motifs.txt" "$examples/sites.tsv" | cmp -s - "$prefix/evalues.txt"
+fi

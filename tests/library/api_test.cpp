@@ -1,0 +1,264 @@
+// The library as a program embedding it uses it: its results against the tool's, inputs from
+// files and from memory, several analyses in one process and at once, and faults that come back
+// as exceptions with the tool's message while the process goes on.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "io/read_m_seqs.h"
+#include "io/read_seqs.h"
+#include "io/readmodel.h"
+#include "motifsig/motifsig.h"
+#include "records/records.h"
+#include "support/temp_files.h"
+
+namespace {
+
+struct Example {
+  std::string seqs, motifs, sites, tsv;
+};
+const Example kExamples[] = {
+    {MOTIFSIG_EXAMPLES "/peaks.fa", MOTIFSIG_EXAMPLES "/motifs.txt", MOTIFSIG_EXAMPLES "/sites.tsv",
+     MOTIFSIG_TEST_DATA "/example_report.tsv"},
+    {MOTIFSIG_EXAMPLES "/protein/proteins.fa", MOTIFSIG_EXAMPLES "/protein/motifs.txt",
+     MOTIFSIG_EXAMPLES "/protein/sites.tsv", MOTIFSIG_TEST_DATA "/protein_report.tsv"}};
+
+motifsig::Inputs from_files(const Example &example) {
+  motifsig::Inputs inputs;
+  inputs.sequences_path = example.seqs;
+  inputs.motifs_path = example.motifs;
+  inputs.sites_path = example.sites;
+  return inputs;
+}
+
+// The same data read here and handed over in memory.
+motifsig::Inputs in_memory(const Example &example) {
+  Records r;
+  Warnings warnings;
+  read_seqs(example.seqs.c_str(), r.dataset, warnings);
+  readmodel(example.motifs.c_str(), r.models, r.dataset);
+  read_m_seqs(example.sites.c_str(), r.models);
+  motifsig::Inputs inputs;
+  for (int i = 0; i < r.dataset.nseqs; ++i)
+    inputs.sequence_lengths.push_back(r.dataset.seqs[i]->length);
+  inputs.alphabet.assign(r.dataset.alphabet, r.dataset.alength);
+  inputs.background.assign(r.dataset.background, r.dataset.background + r.dataset.alength);
+  for (const Model &m : r.models) {
+    motifsig::MotifMatrix &matrix = inputs.motifs.emplace_back();
+    matrix.id = m.id;
+    matrix.alt = m.alt;
+    for (int i = 0; i < m.w; ++i)
+      matrix.rows.emplace_back(m.matrix[i], m.matrix[i] + r.dataset.alength);
+    inputs.site_counts.push_back(m.nsites);
+  }
+  return inputs;
+}
+
+// Every number of the results, to the bit.
+std::vector<double> numbers(const motifsig::Result &result) {
+  std::vector<double> all;
+  for (const motifsig::MotifResult &m : result.motifs) {
+    all.insert(all.end(), {static_cast<double>(m.width), static_cast<double>(m.nsites), m.llr,
+                           m.log_evalue, m.log10_evalue});
+    for (const motifsig::ColumnResult &c : m.columns)
+      all.insert(all.end(), {c.rel_entropy, c.llr, c.log_pvalue});
+  }
+  return all;
+}
+
+bool same_bits(const std::vector<double> &a, const std::vector<double> &b) {
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
+}
+
+TEST(Library, ResultsEqualTheToolsFromFilesAndFromMemory) {
+  for (const Example &example : kExamples) {
+    SCOPED_TRACE(example.motifs);
+    TempDir dir;
+    const std::string out = dir.path("out.txt"), json = dir.path("r.json");
+    ASSERT_EQ(
+        run_tool({"-q", "--json", json, example.seqs, example.motifs, example.sites, out}).status,
+        0);
+    const motifsig::Result files = motifsig::analyse(from_files(example));
+    EXPECT_EQ(motifsig::tsv_text(files), read_file(example.tsv));
+    EXPECT_EQ(motifsig::motif_file_text(files), read_file(out));
+    // The JSON document but for the run's date, command line and output file.
+    const nlohmann::json written = nlohmann::json::parse(read_file(json));
+    const nlohmann::json text = nlohmann::json::parse(motifsig::json_text(files));
+    for (const char *key : {"inputs", "model", "warnings", "motifs"})
+      EXPECT_EQ(text[key], written[key]) << key;
+    ASSERT_EQ(files.motifs.size(), written["motifs"].size());
+    for (size_t k = 0; k < files.motifs.size(); ++k) {
+      EXPECT_EQ(files.motifs[k].evalue_text, written["motifs"][k]["evalue"]);
+      EXPECT_EQ(files.motifs[k].log10_evalue, written["motifs"][k]["log10_evalue"]);
+    }
+
+    const motifsig::Result memory = motifsig::analyse(in_memory(example));
+    EXPECT_TRUE(same_bits(numbers(memory), numbers(files)));
+    EXPECT_EQ(motifsig::motif_file_text(memory), read_file(out));
+  }
+}
+
+// Results must not depend on what else the process computed before or computes at the same
+// time: each analysis has its own distributions, built from its own background.
+TEST(Library, AnalysesInOneProcessAndOnFourThreadsEqualSeparateRuns) {
+  TempDir dir;
+  const Example &dna = kExamples[0];
+  const std::string skewed = dir.write("bg", "A 0.1\nC 0.4\nG 0.4\nT 0.1\n");
+  struct Setting {
+    std::vector<std::string> options;
+    const Example *example;
+    motifsig::SearchModel model;
+    std::vector<double> background;
+    bool plain_kernel;
+  };
+  motifsig::SearchModel both;
+  both.strands = 2;
+  motifsig::SearchModel accurate;
+  accurate.pvalues = motifsig::PvalueMethod::accurate;
+  const Setting settings[] = {{{}, &dna, {}, {}, false},
+                              {{"--background", skewed}, &dna, {}, {0.1, 0.4, 0.4, 0.1}, true},
+                              {{"--strands", "2", "--pvalues", "accurate"},
+                               &dna,
+                               [&] {
+                                 motifsig::SearchModel m = both;
+                                 m.pvalues = motifsig::PvalueMethod::accurate;
+                                 return m;
+                               }(),
+                               {},
+                               false},
+                              {{}, &kExamples[1], {}, {}, false}};
+  std::vector<std::string> expected;
+  for (const Setting &s : settings) {
+    std::vector<std::string> args = s.options;
+    args.insert(args.end(), {"-q", "--tsv", dir.path("r.tsv"), s.example->seqs, s.example->motifs,
+                             s.example->sites, "/dev/null"});
+    ASSERT_EQ(run_tool(args).status, 0);
+    expected.push_back(read_file(dir.path("r.tsv")));
+  }
+  auto analyse = [&](motifsig::Analyser &analyser, const Setting &s) {
+    motifsig::Inputs inputs = from_files(*s.example);
+    inputs.background_override = s.background;
+    motifsig::RunControl control;
+    control.plain_kernel = s.plain_kernel;
+    return motifsig::tsv_text(analyser.analyse(inputs, s.model, control));
+  };
+  motifsig::Analyser one;
+  for (size_t k : {0, 1, 0, 3, 2})
+    EXPECT_EQ(analyse(one, settings[k]), expected[k]) << "one after another, setting " << k;
+  std::vector<std::string> got(4);
+  std::vector<std::thread> threads;
+  for (size_t k = 0; k < 4; ++k)
+    threads.emplace_back([&, k] {
+      motifsig::Analyser own;
+      got[k] = analyse(own, settings[k]);
+    });
+  for (std::thread &t : threads) t.join();
+  for (size_t k = 0; k < 4; ++k) EXPECT_EQ(got[k], expected[k]) << "at once, setting " << k;
+}
+
+// A fault from a file is the tool's message, status and all; a fault in data given in memory
+// names the motif, row or letter. Either way the process carries on.
+TEST(Library, InputFaultsComeBackAsErrors) {
+  TempDir dir;
+  const Example &dna = kExamples[0];
+  const std::string bad_row =
+      dir.write("m", "ALPHABET= AC\nx\nA 0.5 C 0.5\nletter-probability matrix: w= 1\n0.5 0.6\n");
+  struct FileCase {
+    std::vector<std::string> files;  // sequences, motifs, sites, output
+    bool palindromic;                // on one strand: a usage error
+  };
+  const FileCase file_cases[] = {
+      {{dir.path("none"), dna.motifs, dna.sites, "/dev/null"}, false},
+      {{dna.seqs, bad_row, "/dev/null", "/dev/null"}, false},
+      {{dna.seqs, dna.motifs, dna.motifs, "/dev/null"}, false},
+      {{dir.write("e", ">only\n"), dna.motifs, dna.sites, "/dev/null"}, false},
+      {{dna.seqs, dna.motifs, dna.sites, "/dev/null"}, true},
+      {{dna.seqs, dna.motifs, dna.sites, dna.sites}, false},
+  };
+  for (const FileCase &c : file_cases) {
+    std::vector<std::string> args = c.files;
+    if (c.palindromic) args.insert(args.begin(), "--palindromic");
+    const RunResult tool = run_tool(args);
+    SCOPED_TRACE(tool.err);
+    motifsig::Inputs inputs;
+    inputs.sequences_path = c.files[0];
+    inputs.motifs_path = c.files[1];
+    inputs.sites_path = c.files[2];
+    motifsig::Outputs outputs;
+    outputs.motif_file = c.files[3];
+    try {
+      motifsig::SearchModel model;
+      model.palindromic = c.palindromic;
+      motifsig::write(motifsig::analyse(inputs, model), outputs);
+      ADD_FAILURE() << "no error";
+    } catch (const motifsig::Error &error) {
+      EXPECT_EQ(error.exit_status(), tool.status);
+      const std::string what = error.what();
+      // The allocation failure of an empty sequence set is printed as it stands.
+      const bool bare = what.rfind("Resize(", 0) == 0;
+      const std::string help =
+          tool.status == 2 ? "\nTry 'motifsig --help' for more information." : "";
+      EXPECT_EQ(tool.err, (bare ? "" : "motifsig: ") + what + help + "\n");
+    }
+  }
+
+  auto in_memory_fault = [](const motifsig::Inputs &inputs) {
+    try {
+      motifsig::analyse(inputs);
+    } catch (const motifsig::Error &error) {
+      EXPECT_EQ(error.exit_status(), 1);
+      EXPECT_EQ(error.file(), "");
+      return std::string(error.what());
+    }
+    return std::string("no error");
+  };
+  motifsig::Inputs good;
+  good.sequence_lengths = {10, 8};
+  good.alphabet = "ACGT";
+  good.background = {0.25, 0.25, 0.25, 0.25};
+  good.motifs = {{{{0.7, 0.1, 0.1, 0.1}}, "m1", ""}};
+  good.site_counts = {2};
+  EXPECT_EQ(in_memory_fault(good), "no error");
+  const std::pair<std::function<void(motifsig::Inputs &)>, std::string> memory_cases[] = {
+      {[](motifsig::Inputs &in) { in.alphabet.clear(); }, "the alphabet has no letters"},
+      {[](motifsig::Inputs &in) { in.background.pop_back(); },
+       "the background gives 3 of the 4 letter frequencies"},
+      {[](motifsig::Inputs &in) { in.background[1] = -0.25; },
+       "frequency -0.25 of letter 'C' is negative"},
+      {[](motifsig::Inputs &in) { in.motifs[0].rows[0].pop_back(); },
+       "matrix row 1 of motif 1 has 3 probabilities for the 4 letters"},
+      {[](motifsig::Inputs &in) {
+         in.motifs[0].rows[0] = {7, 1, 1, 1};
+       },
+       "row 1 of motif 1 ('m1') sums to 10, not 1: the rows must be letter probabilities, not "
+       "counts or percentages (divide each value by its row's sum)"},
+      {[](motifsig::Inputs &in) { in.site_counts = {-1}; },
+       "motif 1 has -1 sites; a count cannot be negative"},
+      {[](motifsig::Inputs &in) {
+         in.site_counts = {1, 2};
+       },
+       "2 site counts for 1 motifs: give one per motif"},
+      {[](motifsig::Inputs &in) { in.sequence_lengths[1] = 0; },
+       "sequence 2 has length 0; a sequence has at least one letter"},
+      {[](motifsig::Inputs &in) {
+         in.background_override = {1, 1};
+       },
+       "the background override gives 2 of the 4 letter frequencies"},
+  };
+  for (const auto &[spoil, message] : memory_cases) {
+    motifsig::Inputs inputs = good;
+    spoil(inputs);
+    EXPECT_EQ(in_memory_fault(inputs), message);
+  }
+  for (const auto &[counts, background] :
+       std::vector<std::pair<std::vector<int64_t>, std::vector<double>>>{
+           {{1, -1}, {0.5, 0.5}}, {{1, 1}, {0.5, 0.25, 0.25}}, {{1}, {}}})
+    EXPECT_THROW(motifsig::column_log_pvalue(counts, background), motifsig::Error);
+}
+
+}  // namespace
