@@ -110,6 +110,7 @@ def test_another_background_in_the_same_interpreter_gives_the_tools_numbers(tmp_
         motif = motifsig.analyse([20] * 5, column, [4], pvalues=method).motifs[0]
         assert motif.columns[0].log_pvalue == motifsig.column_pvalue(
             [3, 0, 0, 1], OTHER_BACKGROUND, pvalues=method) < 0
+    assert motifsig.column_pvalue([5, 5, 5, 5], [1, 1, 1, 1]) == 0  # not a hair above
 
 
 def test_bad_input_raises_input_error_with_the_tools_message_and_the_next_call_works(tmp_path):

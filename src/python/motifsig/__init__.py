@@ -95,7 +95,9 @@ class Column:
 
     rel_entropy: float  # bits, against the run's background
     llr: float  # nats, over the motif's sites
-    log_pvalue: float  # natural log of the p-value of `llr`
+    # Natural log of the p-value of `llr`, as the E-value was computed from it: for a column at
+    # the background the distribution's tail table can give a hair above 0 (about 1e-7).
+    log_pvalue: float
     log10_pvalue: float  # log10 of that p-value, at most 0 (as in the reports)
 
 
@@ -414,12 +416,14 @@ def column_pvalue(counts: Sequence[int], background: Sequence[float], *,
 
     `counts` holds how often each letter occurs in the column, `background` the letters'
     frequencies (rescaled to sum 1); the p-value is that of the column's LLR under sum(counts)
-    letters drawn from the background, as the tool computes it for a motif's column.
-    pvalues="accurate" computes it exactly or within 2%.
+    letters drawn from the background, as the tool computes it for a motif's column, but never
+    above 0 (a p-value above 1 is a rounding of the tail table). pvalues="accurate" computes it
+    exactly or within 2%.
     """
     method = _pvalue_method(pvalues)
     whole = [_whole(count, f"counts[{i}]") for i, count in enumerate(counts)]
     try:
-        return _motifsig.column_log_pvalue(whole, [float(value) for value in background], method)
+        value = _motifsig.column_log_pvalue(whole, [float(v) for v in background], method)
     except _motifsig.Failure as failure:
         raise _error(InputError, failure) from None
+    return 0.0 if value > 0 else value
