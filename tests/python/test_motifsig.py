@@ -9,6 +9,7 @@ import re
 import shutil
 import subprocess
 import sys
+import time
 from pathlib import Path
 
 import numpy
@@ -148,7 +149,7 @@ def test_bad_input_raises_input_error_with_the_tools_message_and_the_next_call_w
             "site of motif 4, but motifs are numbered 1 to 3", None)
 
 
-def test_four_analyses_on_a_thread_pool_equal_four_serial_ones():
+def test_four_analyses_on_a_thread_pool_equal_four_serial_ones_and_leave_python_free():
     calls = [(DNA, {}), (PROTEIN, {}), (DNA, dict(strands=2)),
              (DNA, dict(background=OTHER_BACKGROUND, pvalues="accurate"))]
     serial = [motifsig.analyse(*paths, **keywords).motifs for paths, keywords in calls]
@@ -156,6 +157,15 @@ def test_four_analyses_on_a_thread_pool_equal_four_serial_ones():
         threaded = list(pool.map(lambda call: motifsig.analyse(*call[0], **call[1]).motifs, calls))
     assert threaded == serial
     assert len({m[0].evalue_text for m in serial}) == 4
+
+    # The interpreter is free while one analysis of 3000 sites runs: this thread goes on.
+    motifs = motifsig.Motifs("ACGT", [0.25] * 4, [[[0.7, 0.1, 0.1, 0.1]] * 8])
+    with concurrent.futures.ThreadPoolExecutor(1) as pool:
+        running, turns = pool.submit(motifsig.analyse, [1000] * 6000, motifs, [3000]), 0
+        while not running.done():
+            turns += 1
+            time.sleep(0.002)
+    assert turns >= 20 and running.result().motifs[0].nsites == 3000
 
 
 def test_write_gives_the_tools_files_byte_for_byte_all_or_none(tmp_path):
