@@ -91,30 +91,35 @@ class RunWarning:
 
 @dataclass(frozen=True)
 class Column:
-    """One column of a motif."""
+    """One column of a motif: `rel_entropy` in bits against the run's background, `llr` in nats
+    over the motif's sites, `log_pvalue` the natural log of the p-value of `llr` as the E-value
+    was computed from it (for a column at the background it can read a hair above 0, about
+    1e-7), and `log10_pvalue` its log10, at most 0, as the reports show it."""
 
-    rel_entropy: float  # bits, against the run's background
-    llr: float  # nats, over the motif's sites
-    # Natural log of the p-value of `llr`, as the E-value was computed from it: for a column at
-    # the background the distribution's tail table can give a hair above 0 (about 1e-7).
+    rel_entropy: float
+    llr: float
     log_pvalue: float
-    log10_pvalue: float  # log10 of that p-value, at most 0 (as in the reports)
+    log10_pvalue: float
 
 
 @dataclass(frozen=True)
 class Motif:
-    """One motif's statistics. Its E-value can be too small for a float: use `log10_evalue`
-    to sort, and `evalue_text` to show it."""
+    """One motif's statistics: its `number` (1, 2, ... in the order of the motifs), `id` and
+    `alt` (from its "MOTIF id alt" line; empty when absent), `width`, `nsites`, `llr` in nats,
+    `log_evalue` (natural log; inf when its sites cannot all be placed), `log10_evalue`,
+    `evalue_text` (exactly as the motif file writes it, as "3.70728e-26"), `columns` and
+    `rel_entropy`. An E-value can be too small for a float: sort by `log10_evalue`, show
+    `evalue_text`."""
 
-    number: int  # 1, 2, ... in the order of the motifs
-    id: str  # from the motif's "MOTIF id alt" line; empty when absent
+    number: int
+    id: str
     alt: str
     width: int
     nsites: int
-    llr: float  # nats
-    log_evalue: float  # natural log of the E-value; inf when the sites cannot all be placed
+    llr: float
+    log_evalue: float
     log10_evalue: float
-    evalue_text: str  # exactly as the motif file writes it, as "3.70728e-26"
+    evalue_text: str
     columns: tuple[Column, ...]
 
     @property
@@ -167,7 +172,10 @@ def _names(names: Sequence[str] | None, what: str, count: int) -> list[str]:
 
 
 class Result:
-    """The statistics of one analysis: `motifs` in their order and the run's `warnings`."""
+    """The statistics of one analysis: `motifs` in their order and the run's `warnings`.
+
+    `to_pandas`, `to_json` and `write` give them as a table, as the tool's JSON document and as
+    the tool's files; in Jupyter a result shows as a table with each motif's logo."""
 
     def __init__(self, raw: Any) -> None:
         self._raw = raw
