@@ -4,6 +4,7 @@ import collections
 import concurrent.futures
 import gzip
 import json
+import math
 import os
 import re
 import shutil
@@ -43,7 +44,8 @@ def assert_as_tool(result, expected):
     for motif, want in zip(result.motifs, expected["motifs"]):
         for name in ("number", "id", "alt", "width", "nsites", "llr", "log_evalue",
                      "log10_evalue", "rel_entropy"):
-            assert getattr(motif, name) == want[name], (motif.number, name)
+            value = math.inf if want[name] is None else want[name]  # JSON has no infinity
+            assert getattr(motif, name) == value, (motif.number, name)
         assert motif.evalue_text == want["evalue"]
         assert [(c.rel_entropy, c.llr, c.log10_pvalue) for c in motif.columns] == [
             (c["rel_entropy"], c["llr"], c["log10_pvalue"]) for c in want["columns"]]
@@ -128,6 +130,8 @@ def test_bad_input_raises_input_error_with_the_tools_message_and_the_next_call_w
     texts = [f"motifsig: warning: {w.text}" for w in result.warnings]
     assert texts == run.stderr.splitlines() == [f"motifsig: warning: {w.message}" for w in issued]
     assert (result.warnings[0].file, result.warnings[0].line) == (str(wrapped), 1)
+    assert_as_tool(motifsig.analyse(wrapped, *DNA[1:], fasta=True),
+                   tool_json(tmp_path, "--fasta", wrapped, *DNA[1:]))
     expected = tool_json(tmp_path, *DNA)
     assert_as_tool(motifsig.analyse(*DNA), expected)
 
