@@ -123,7 +123,7 @@ def test_bad_input_raises_input_error_with_the_tools_message_and_the_next_call_w
     assert f"motifsig: {error}\n" == run.stderr and isinstance(error, ValueError)
 
     wrapped = tmp_path / "wrapped.fa"
-    wrapped.write_text(">a\nACGTACGTAC\nACGT\n>b\nACGTACGTACGT\n")
+    wrapped.write_text(re.sub(r"^(\w{60})", r"\1\n", DNA[0].read_text(), flags=re.M))
     run = tool(wrapped, *DNA[1:], tmp_path / "out.txt")
     with pytest.warns(motifsig.MotifsigWarning) as issued:
         result = motifsig.analyse(wrapped, *DNA[1:])
