@@ -69,8 +69,9 @@ def in_memory(paths, expected, background=None, arrays=False):
     (DNA, [], {}),
     (DNA, ["--strands", "2", "--sites", "anywhere", "--pvalues", "accurate"],
      dict(strands=2, sites_model="anywhere", pvalues="accurate")),
+    (DNA, ["--strands", "2", "--palindromic"], dict(strands=2, palindromic=True)),
     (PROTEIN, [], {}),
-], ids=["dna", "dna-model", "protein"])
+], ids=["dna", "dna-model", "dna-palindromic", "protein"])
 def test_examples_give_the_tools_numbers_from_paths_and_from_memory(tmp_path, paths, options,
                                                                     keywords):
     expected = tool_json(tmp_path, *options, *paths)
