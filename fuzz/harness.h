@@ -1,4 +1,4 @@
-// Shared parts of the fuzz targets: scratch files for the readers, which take paths. A fault in
+// What the fuzz targets share: scratch files for the readers, which take paths. A fault in
 // an input comes back as motifsig::Error, so one bad input does not end the fuzzer.
 #pragma once
 

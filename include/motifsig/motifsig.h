@@ -157,7 +157,9 @@ std::string html_text(const Result &result, const std::string &command_line = {}
 std::string logo_svg(const Result &result, int motif_number);
 
 // The natural-log p-value of one column's LLR from its letter counts, under a multinomial of
-// sum(counts) draws from `background` (rescaled to sum 1).
+// sum(counts) draws from `background` (rescaled to sum 1). The LLR is the one a run computes for
+// such a column as its first: letter probabilities counts / sum(counts) against `background`
+// as given, rounded as the statistics round it.
 double column_log_pvalue(const std::vector<int64_t> &counts, const std::vector<double> &background,
                          PvalueMethod method = PvalueMethod::lattice);
 

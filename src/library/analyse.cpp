@@ -124,6 +124,7 @@ motifsig::Result run_analysis(StatsCache &cache, const motifsig::Inputs &inputs,
     run->motif_file = inputs.motifs_path;
     run->site_file = inputs.sites_path;
     run->background_file = inputs.background_path;
+    run->background_given = inputs.background_path.empty() && !inputs.background_override.empty();
     run->model = model;
     Warnings warnings(control.warning);
     try {

@@ -31,6 +31,7 @@ ReportRecord report_record(const Result &result, const std::string &output_file,
   record.motif_file = run.motif_file;
   record.site_file = run.site_file;
   record.background_file = run.background_file;
+  record.background_given = run.background_given;
   record.output_file = output_file;
   record.command_line = command_line;
   record.strands = run.model.strands;

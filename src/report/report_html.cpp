@@ -118,8 +118,12 @@ std::string search_model(const ReportRecord &record) {
   std::string model = record.strands == 2 ? "both strands" : "one strand";
   if (record.palindromic) model += ", palindromic motifs";
   model += record.site_model == Pooled ? ", sites anywhere" : ", at most one site per sequence";
-  model += record.background_file.empty() ? ", background from the motif file"
-                                          : ", background from " + escaped(record.background_file);
+  if (record.background_given)
+    model += ", background given";
+  else if (record.background_file.empty())
+    model += ", background from the motif file";
+  else
+    model += ", background from " + escaped(record.background_file);
   return model;
 }
 

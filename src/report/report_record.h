@@ -20,7 +20,8 @@ struct ReportRecord {
   const std::vector<motifsig::Warning> &warnings;
   // The files as given; empty for data given in memory.
   std::string sequence_file, motif_file, site_file;
-  std::string background_file;  // empty: the motif file's background
+  std::string background_file;    // empty: the motif file's background, or one given in memory
+  bool background_given = false;  // the background was replaced by frequencies given in memory
   std::string output_file;
   std::string command_line;
   int strands = 1;

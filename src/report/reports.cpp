@@ -43,6 +43,7 @@ const char *site_model_name(MOTYPE site_model) {
 }
 
 std::string background_source(const ReportRecord &record) {
+  if (record.background_given) return "given";
   return record.background_file.empty() ? "motif file" : record.background_file;
 }
 

@@ -38,7 +38,8 @@ int64_t total_length(const Dataset &dataset);
 const char *site_model_name(MOTYPE site_model);              // "per-sequence" or "anywhere"
 const char *pvalue_method_name(PvalueMethod method);         // "lattice" or "accurate"
 const char *pvalue_method_description(PvalueMethod method);  // one line for people
-std::string background_source(const ReportRecord &record);  // "motif file" or the --background path
+// "motif file", the --background path, or "given" (in memory).
+std::string background_source(const ReportRecord &record);
 // The information of a motif: the sum of its columns' relative entropies against the run's
 // background, in bits, which is the height of all stacks of its logo together.
 double motif_rel_entropy(const Model &model);
