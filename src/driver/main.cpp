@@ -4,7 +4,7 @@
 #include "driver/command_line.h"
 #include "driver/console.h"
 #include "driver/run.h"
-#include "process/run_stop.h"
+#include "process/tracked_files.h"
 
 int main(int argc, char **argv) {
   RunOptions options;

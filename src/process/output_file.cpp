@@ -16,7 +16,7 @@
 
 #include "process/diagnostics.h"
 #include "process/file_identity.h"
-#include "process/run_stop.h"
+#include "process/tracked_files.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "process/run_stop.h"
+#include "process/tracked_files.h"
 
 #include <fcntl.h>
 #include <sched.h>
