@@ -1,0 +1,208 @@
+"""The Python package against the tool (MOTIFSIG_EXE): its numbers from paths and from data,
+its files, its errors and warnings, analyses on several threads, and the installed package."""
+import collections
+import concurrent.futures
+import gzip
+import json
+import math
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+import numpy
+import pytest
+
+import motifsig
+
+EXE, BUILD, SITE_PACKAGES = (os.environ[name] for name in
+                             ("MOTIFSIG_EXE", "MOTIFSIG_BUILD", "MOTIFSIG_SITE_PACKAGES"))
+EXAMPLES = Path(os.environ["MOTIFSIG_EXAMPLES"])
+os.environ["SOURCE_DATE_EPOCH"] = "1796547600"  # the tool and the library date the reports alike
+DNA = [EXAMPLES / "peaks.fa", EXAMPLES / "motifs.txt", EXAMPLES / "sites.tsv"]
+PROTEIN = [EXAMPLES / "protein" / name for name in ("proteins.fa", "motifs.txt", "sites.tsv")]
+OTHER_BACKGROUND = [0.4, 0.1, 0.1, 0.4]
+
+
+def tool(*args, check=True):
+    run = subprocess.run([EXE, "-q", *map(str, args)], capture_output=True, text=True)
+    assert not check or run.returncode == 0, run.stderr
+    return run
+
+
+def tool_json(tmp_path, *args):
+    tool("--json", tmp_path / "tool.json", *args, os.devnull)
+    return json.loads((tmp_path / "tool.json").read_text())
+
+
+def assert_as_tool(result, expected):
+    """Every number and text the tool's JSON gives, to the bit."""
+    assert len(result.motifs) == len(expected["motifs"])
+    for motif, want in zip(result.motifs, expected["motifs"]):
+        for name in ("number", "id", "alt", "width", "nsites", "llr", "log_evalue",
+                     "log10_evalue", "rel_entropy"):
+            value = math.inf if want[name] is None else want[name]  # JSON has no infinity
+            assert getattr(motif, name) == value, (motif.number, name)
+        assert motif.evalue_text == want["evalue"]
+        assert [(c.rel_entropy, c.llr, c.log10_pvalue) for c in motif.columns] == [
+            (c["rel_entropy"], c["llr"], c["log10_pvalue"]) for c in want["columns"]]
+    assert json.loads(result.to_json())["motifs"] == expected["motifs"]
+
+
+def in_memory(paths, expected, background=None, arrays=False):
+    """The inputs of `paths` as data: sequences, matrices and site counts."""
+    sequences = [line for line in paths[0].read_text().splitlines() if line and line[0] != ">"]
+    rows = paths[1].read_text().splitlines()
+    file_background = rows[rows.index("Background letter frequencies") + 1].split()[1::2]
+    matrices = [m["matrix"] for m in expected["motifs"]]
+    motifs = motifsig.Motifs(expected["inputs"]["alphabet"], background or file_background,
+                             [numpy.array(m) for m in matrices] if arrays else matrices,
+                             ids=[m["id"] for m in expected["motifs"]])
+    numbers = [int(line.split("\t")[0]) for line in paths[2].read_text().splitlines()[1:]]
+    return sequences, motifs, collections.Counter(numbers)
+
+
+@pytest.mark.parametrize("paths, options, keywords", [
+    (DNA, [], {}),
+    (DNA, ["--strands", "2", "--sites", "anywhere", "--pvalues", "accurate"],
+     dict(strands=2, sites_model="anywhere", pvalues="accurate")),
+    (DNA, ["--strands", "2", "--palindromic"], dict(strands=2, palindromic=True)),
+    (PROTEIN, [], {}),
+], ids=["dna", "dna-model", "dna-palindromic", "protein"])
+def test_examples_give_the_tools_numbers_from_paths_and_from_memory(tmp_path, paths, options,
+                                                                    keywords):
+    expected = tool_json(tmp_path, *options, *paths)
+    packed = tmp_path / "packed.gz"
+    packed.write_bytes(gzip.compress(paths[0].read_bytes()))
+    assert_as_tool(motifsig.analyse(str(packed), *paths[1:], **keywords, threads=1), expected)
+    sequences, motifs, sites = in_memory(paths, expected, arrays=paths is PROTEIN)
+    lengths, counts = [len(s) for s in sequences], [m["nsites"] for m in expected["motifs"]]
+    for data in [(sequences, motifs, sites), (lengths, paths[1], sites),
+                 (lengths, vars(motifs), counts)]:
+        result = motifsig.analyse(*data, **keywords)
+        assert_as_tool(result, expected)
+    pytest.importorskip("pandas")
+    assert list(result.to_pandas().evalue_text) == [m["evalue"] for m in expected["motifs"]]
+
+
+def test_another_background_in_the_same_interpreter_gives_the_tools_numbers(tmp_path):
+    default = tool_json(tmp_path, *DNA)
+    background = tmp_path / "background.txt"
+    background.write_text("".join(f"{a} {q}\n" for a, q in zip("ACGT", OTHER_BACKGROUND)))
+    other = tool_json(tmp_path, "--background", background, *DNA)
+    text = DNA[1].read_text().replace("A 0.29 C 0.21 G 0.21 T 0.29", "A 0.4 C 0.1 G 0.1 T 0.4")
+    (tmp_path / "motifs.txt").write_text(text)
+    in_file = tool_json(tmp_path, DNA[0], tmp_path / "motifs.txt", DNA[2])
+    assert in_file["motifs"][0]["evalue"] != default["motifs"][0]["evalue"]
+
+    assert_as_tool(motifsig.analyse(*DNA), default)
+    assert_as_tool(motifsig.analyse(*in_memory(DNA, default, OTHER_BACKGROUND)), in_file)
+    assert_as_tool(motifsig.analyse(*DNA, background=OTHER_BACKGROUND), other)
+    assert_as_tool(motifsig.analyse(*DNA, background=background), other)
+    assert_as_tool(motifsig.analyse(*in_memory(DNA, default)), default)
+
+    # One column of 3 A and 1 T: its p-value as a motif's column and on its own.
+    for method in "lattice", "accurate":
+        column = motifsig.Motifs("ACGT", OTHER_BACKGROUND, [[[0.75, 0, 0, 0.25]]])
+        motif = motifsig.analyse([20] * 5, column, [4], pvalues=method).motifs[0]
+        assert motif.columns[0].log_pvalue == motifsig.column_pvalue(
+            [3, 0, 0, 1], OTHER_BACKGROUND, pvalues=method) < 0
+    assert motifsig.column_pvalue([5, 5, 5, 5], [1, 1, 1, 1]) == 0  # not a hair above
+
+
+def test_bad_input_raises_input_error_with_the_tools_message_and_the_next_call_works(tmp_path):
+    bad = tmp_path / "motifs.txt"  # row 3 of motif 1, on line 11, is not a row of numbers
+    bad.write_text(DNA[1].read_text().replace("0.9  0.03  0.04", "0.9  0.03  x", 1))
+    run = tool(DNA[0], bad, DNA[2], tmp_path / "out.txt", check=False)
+    with pytest.raises(motifsig.InputError) as caught:
+        motifsig.analyse(DNA[0], bad, DNA[2])
+    error = caught.value
+    assert (error.file, error.line, error.exit_status) == (str(bad), 11, run.returncode)
+    assert f"motifsig: {error}\n" == run.stderr and isinstance(error, ValueError)
+
+    wrapped = tmp_path / "wrapped.fa"
+    wrapped.write_text(re.sub(r"^(\w{60})", r"\1\n", DNA[0].read_text(), flags=re.M))
+    run = tool(wrapped, *DNA[1:], tmp_path / "out.txt")
+    with pytest.warns(motifsig.MotifsigWarning) as issued:
+        result = motifsig.analyse(wrapped, *DNA[1:])
+    texts = [f"motifsig: warning: {w.text}" for w in result.warnings]
+    assert texts == run.stderr.splitlines() == [f"motifsig: warning: {w.message}" for w in issued]
+    assert (result.warnings[0].file, result.warnings[0].line) == (str(wrapped), 1)
+    assert_as_tool(motifsig.analyse(wrapped, *DNA[1:], fasta=True),
+                   tool_json(tmp_path, "--fasta", wrapped, *DNA[1:]))
+    expected = tool_json(tmp_path, *DNA)
+    assert_as_tool(motifsig.analyse(*DNA), expected)
+
+    sequences, motifs, sites = in_memory(DNA, expected)
+    motifs.matrices[1][0] = [0.5, 0.5, 0.5, 0.5]
+    with pytest.raises(motifsig.InputError, match="motif 2") as caught:
+        motifsig.analyse(sequences, motifs, sites)
+    assert caught.value.file is None
+    for motifs in motifs, DNA[1]:
+        with pytest.raises(motifsig.InputError) as caught:
+            motifsig.analyse(sequences, motifs, {1: 2, 4: 1})
+        assert (str(caught.value), caught.value.file) == (
+            "site of motif 4, but motifs are numbered 1 to 3", None)
+
+
+def test_four_analyses_on_a_thread_pool_equal_four_serial_ones_and_leave_python_free():
+    calls = [(DNA, {}), (PROTEIN, {}), (DNA, dict(strands=2)),
+             (DNA, dict(background=OTHER_BACKGROUND, pvalues="accurate"))]
+    serial = [motifsig.analyse(*paths, **keywords).motifs for paths, keywords in calls]
+    with concurrent.futures.ThreadPoolExecutor(4) as pool:
+        threaded = list(pool.map(lambda call: motifsig.analyse(*call[0], **call[1]).motifs, calls))
+    assert threaded == serial
+    assert len({m[0].evalue_text for m in serial}) == 4
+
+    # The interpreter is free while one analysis of 3000 sites runs: this thread goes on.
+    motifs = motifsig.Motifs("ACGT", [0.25] * 4, [[[0.7, 0.1, 0.1, 0.1]] * 8])
+    with concurrent.futures.ThreadPoolExecutor(1) as pool:
+        running, turns = pool.submit(motifsig.analyse, [1000] * 6000, motifs, [3000]), 0
+        while not running.done():
+            turns += 1
+            time.sleep(0.002)
+    assert turns >= 20 and running.result().motifs[0].nsites == 3000
+
+
+def test_write_gives_the_tools_files_byte_for_byte_all_or_none(tmp_path):
+    folder = tmp_path / "out"
+    paths = [folder / name for name in ("out.txt", "motifs.tsv", "report.json", "report.html")]
+    logos = folder / "logos"
+    folder.mkdir()
+    run = tool("--tsv", paths[1], "--json", paths[2], "--html", paths[3], "--logos", logos,
+               *PROTEIN, paths[0])
+    folder.rename(tmp_path / "tool")
+    folder.mkdir()
+    result = motifsig.analyse(*PROTEIN)
+    result.write(paths[0], tsv=paths[1], json=paths[2], html=paths[3], logos=logos,
+                 command_line=" ".join(map(str, run.args)))
+    files = [{str(p.relative_to(top)): p.read_bytes() for p in top.rglob("*") if p.is_file()}
+             for top in (folder, tmp_path / "tool")]
+    assert files[0] == files[1] and len(files[0]) == 6
+    # Two results shown on one notebook page: each logo keeps a clip path of its own.
+    clips = [re.findall(r'id="([^"]*)"><rect', result._repr_html_()) for _ in range(2)]
+    assert len(clips[0]) == 2 and not set(clips[0]) & set(clips[1])
+
+    shutil.rmtree(folder)
+    folder.mkdir()
+    for status, json_path in (1, tmp_path / "missing" / "report.json"), (2, paths[0]):
+        with pytest.raises(motifsig.OutputError) as caught:
+            result.write(paths[0], tsv=paths[1], json=json_path)
+        assert caught.value.exit_status == status and isinstance(caught.value, OSError)
+    assert list(folder.iterdir()) == []
+
+
+def test_installed_package_answers_from_site_packages(tmp_path):
+    install = subprocess.run(["cmake", "--install", BUILD, "--component", "python"],
+                             env=dict(os.environ, DESTDIR=str(tmp_path)), capture_output=True)
+    assert install.returncode == 0, install.stderr
+    site = tmp_path / SITE_PACKAGES.lstrip("/")
+    program = ("import motifsig; print(motifsig.__file__); print(motifsig.analyse("
+               "'examples/peaks.fa', 'examples/motifs.txt', 'examples/sites.tsv')"
+               ".motifs[0].evalue_text)")
+    run = subprocess.run([sys.executable, "-c", program], cwd=EXAMPLES.parent, text=True,
+                         env=dict(os.environ, PYTHONPATH=str(site)), capture_output=True)
+    assert run.stdout.splitlines() == [str(site / "motifsig" / "__init__.py"), "3.70728e-26"]
