@@ -50,9 +50,15 @@ double column_log_tail(int N, const std::vector<double> &q, double x, TailMethod
     log_p = binomial_llr_log_tail(N, q[0] / total, q[1] / total, x);
   } else if (exact_log_tail(N, q, x, kQuickBudget, &log_p)) {
     used = TailMethod::exact;
+  } else if (A >= 5 && N <= kFineLatticeSites && fine_lattice_log_tail_checked(N, q, x, &log_p)) {
+    used = TailMethod::lattice;
   } else if (A >= 5 && N <= kFineLatticeSites) {
-    used = fine_lattice_log_tail_checked(N, q, x, &log_p) ? TailMethod::lattice
-                                                          : TailMethod::unchecked;
+    // The lattices never agreed, or would not fit (NaN): the tilted reading when it settles,
+    // or when there is no lattice reading to keep.
+    double tilted;
+    const bool settled = tilted_log_tail_checked(N, q, x, &tilted);
+    used = settled ? TailMethod::tilted : TailMethod::unchecked;
+    if (settled || std::isnan(log_p)) log_p = tilted;
   } else {
     // Corners matter for few letters; with more, the other letters smooth out a rare one.
     SparseLetter sparse;

@@ -62,7 +62,9 @@ bool tilted_log_tail_checked(int N, const std::vector<double> &q, double x, doub
 // where neither enumeration nor a smooth reading serves.
 double fine_lattice_log_tail(int N, const std::vector<double> &q, double x, double h);
 // Lattices of 0.02, 0.01, 0.005 and 0.0025 nats in turn until two in a row agree within
-// kTiltedAgreement: true, and *log_p is the finer. Otherwise false, with the finest in *log_p.
+// kTiltedAgreement: true, and *log_p is the finer. Otherwise false, with the finest in *log_p
+// (NaN when even the coarsest would need more than kMostLatticeCells cells per table, 80 MB).
+constexpr double kMostLatticeCells = 1e7;
 bool fine_lattice_log_tail_checked(int N, const std::vector<double> &q, double x, double *log_p);
 
 // 0.01 in log10, in natural log.

@@ -107,8 +107,12 @@ double fine_lattice_log_tail(int N, const std::vector<double> &q, double x, doub
 }
 
 bool fine_lattice_log_tail_checked(int N, const std::vector<double> &q, double x, double *log_p) {
-  double previous = fine_lattice_log_tail(N, q, x, 0.02);
-  for (double h = 0.01; h >= 0.0025; h /= 2) {
+  // Two rows of (N + 1) x (x / h) doubles: past kMostLatticeCells a finer lattice is not tried.
+  auto fits = [&](double h) { return (N + 1.0) * (x / h + 1) <= kMostLatticeCells; };
+  *log_p = NAN;
+  if (!fits(0.02)) return false;
+  double previous = *log_p = fine_lattice_log_tail(N, q, x, 0.02);
+  for (double h = 0.01; h >= 0.0025 && fits(h); h /= 2) {
     *log_p = fine_lattice_log_tail(N, q, x, h);
     if (std::fabs(*log_p - previous) <= kTiltedAgreement) return true;
     previous = *log_p;
