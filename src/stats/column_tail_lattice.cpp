@@ -14,12 +14,17 @@ struct Step {
 };
 
 // The rows of the lattice: for each count c of the letters so far, the mass of every grid
-// score below the threshold (live), scaled by e^scale, and the mass at or above it (reached).
+// score below the threshold (live; zero below first[c], where the threshold is out of reach),
+// scaled by e^scale, and the mass at or above it (reached).
 struct Rows {
   std::vector<std::vector<double>> live;
   std::vector<double> reached, scale;
+  std::vector<long> first;
   explicit Rows(long N, long bins)
-      : live(N + 1, std::vector<double>(bins, 0.0)), reached(N + 1, 0.0), scale(N + 1, -INFINITY) {}
+      : live(N + 1, std::vector<double>(bins, 0.0)),
+        reached(N + 1, 0.0),
+        scale(N + 1, -INFINITY),
+        first(N + 1, 0) {}
 };
 }  // namespace
 
@@ -66,18 +71,20 @@ double fine_lattice_log_tail(int N, const std::vector<double> &q, double x, doub
       for (long k = last ? N - c : 0; k <= N - c; ++k)
         next.scale[c + k] = std::max(next.scale[c + k], rows.scale[c] + steps[a][k].log_w);
     }
+    std::vector<double> above(threshold + 1);  // above[b]: the row's mass at scores b and up
     for (long c = 0; c <= N; ++c) {
       if (rows.scale[c] == -INFINITY) continue;
       const std::vector<double> &from = rows.live[c];
+      const long first = rows.first[c];
+      above[threshold] = rows.reached[c];
+      for (long b = threshold - 1; b >= first; --b) above[b] = above[b + 1] + from[b];
       for (long k = last ? N - c : 0; k <= N - c; ++k) {
         const double factor = std::exp(rows.scale[c] + steps[a][k].log_w - next.scale[c + k]);
         if (!(factor > 1e-300)) continue;
         const long shift = std::min(steps[a][k].bin, threshold);
-        std::vector<double> &to = next.live[c + k];
-        double over = rows.reached[c];
-        for (long b = threshold - shift; b < threshold; ++b) over += from[b];
-        next.reached[c + k] += factor * over;
-        for (long b = 0; b < threshold - shift; ++b) to[b + shift] += factor * from[b];
+        next.reached[c + k] += factor * above[std::max(first, threshold - shift)];
+        double *to = next.live[c + k].data() + shift;
+        for (long b = first; b < threshold - shift; ++b) to[b] += factor * from[b];
       }
     }
     // Scores that cannot reach the threshold with the counts left are dropped; each row is
@@ -85,10 +92,12 @@ double fine_lattice_log_tail(int N, const std::vector<double> &q, double x, doub
     for (long c = 0; c <= N; ++c) {
       if (next.scale[c] == -INFINITY) continue;
       std::vector<double> &row = next.live[c];
+      next.first[c] = 0;
       if (!last) {
         const long floor_bin =
             threshold - static_cast<long>(std::ceil(most_after(a, N - c) / h)) - (A - 1 - a);
-        for (long b = 0; b < std::min(floor_bin, threshold); ++b) row[b] = 0;
+        next.first[c] = std::clamp(floor_bin, 0L, threshold);
+        std::fill(row.begin(), row.begin() + next.first[c], 0.0);
       }
       const double top = std::max(next.reached[c], *std::max_element(row.begin(), row.end()));
       if (!(top > 0)) {
