@@ -22,7 +22,7 @@ std::vector<ColumnAnswer> answer_column_requests(const std::vector<ColumnRequest
   auto worker = [&] {
     for (size_t i; (i = next.fetch_add(1)) < distinct.size();) {
       const ColumnRequest &r = requests[distinct[i]];
-      answers[i].log_pvalue = column_log_tail(r.N, r.background, r.x, &answers[i].method);
+      answers[i] = column_tail(r.N, r.background, r.x);
     }
   };
   if (!distinct.empty())

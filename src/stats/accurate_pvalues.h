@@ -15,10 +15,7 @@ struct ColumnRequest {
   double x;
 };
 
-struct ColumnAnswer {
-  double log_pvalue;
-  TailMethod method;
-};
+using ColumnAnswer = ColumnTail;
 
 // The answers to `requests`, in order, on up to `threads` threads; equal requests are computed
 // once.

@@ -1,17 +1,26 @@
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <numeric>
 
 #include "stats/column_tail.h"
 
 namespace {
+// Tables of the counts are built for N up to this (about 16 MB).
+constexpr long kMostTableCounts = 1000000;
+
+// A direction of counts stops once its subtrees together cannot add e^-kNegligibleSubtree
+// (about 1e-12) of the tail found so far.
+constexpr double kNegligibleSubtree = 27.6;
 
 // The letters split off one at a time: letter j against all letters after it. By the chain
 // rule the column LLR is the sum of these two-letter LLRs, each over the counts still left.
 struct Enumeration {
-  std::vector<double> q;         // frequencies, smallest first
-  std::vector<double> rest;      // rest[j] = q[j] + q[j + 1] + ...
-  std::vector<double> rest_min;  // smallest frequency among letters j ..
+  std::vector<double> q;             // frequencies, smallest first
+  std::vector<double> rest;          // rest[j] = q[j] + q[j + 1] + ...
+  std::vector<double> rest_min;      // smallest frequency among letters j ..
+  std::vector<double> log_r, log_s;  // ln of each split's shares
+  const CountTables *tables = nullptr;
   long budget, work = 0;
   double log_p = -INFINITY;
   bool gave_up = false;
@@ -34,18 +43,24 @@ struct Enumeration {
     const int A = static_cast<int>(q.size());
     const double r = q[j] / rest[j], s = rest[j + 1] / rest[j];
     if (j == A - 2) {
-      log_p = log_add(log_p, log_w + binomial_llr_log_tail(M, r, s, t, &work));
+      const TwoLetter two(M, r, s, log_r[j], log_s[j], tables);
+      log_p = log_add(log_p, log_w + binomial_llr_log_tail(two, t, &work));
       return;
     }
+    const TwoLetter two(M, r, s, log_r[j], log_s[j], tables);
     // Counts of letter j from its most likely value outward; a direction stops once its
     // terms, which only fall from there, cannot add 1e-18 of the tail found so far.
     const long mode = std::min(M, static_cast<long>(std::floor(M * r)));
-    const double log_room = std::log(M + 1.0);
+    const double log_room = std::log(M + 1.0), types = (A - j - 2) * log_room;
     for (int dir = 0; dir < 2; ++dir) {
       for (long k = dir == 0 ? mode : mode + 1; k >= 0 && k <= M; k += dir == 0 ? -1 : 1) {
-        const double lw = log_w + log_binomial_pmf(M, r, s, k);
-        if (lw + log_room < log_p - 41.5) break;
-        visit(j + 1, M - k, t - two_letter_llr(M, r, s, k), lw);
+        const double lw = log_w + two.log_pmf(k);
+        if (lw + log_room < log_p - kNegligibleSubtree) break;
+        // By the method of types, the letters left reach t' with probability at most
+        // (M + 1)^(letters left - 1) e^-t': a subtree below that bound is skipped.
+        const double left = t - two.llr(k);
+        if (lw + std::min(0.0, types - left) < log_p - kNegligibleSubtree) continue;
+        visit(j + 1, M - k, left, lw);
         if (gave_up) return;
       }
     }
@@ -70,7 +85,17 @@ bool exact_log_tail(int N, const std::vector<double> &q, double x, long budget, 
     e.rest[j] = e.rest[j + 1] + e.q[j];
     e.rest_min[j] = std::min(e.rest_min[j + 1], e.q[j]);
   }
+  for (int j = 0; j + 1 < A; ++j) {
+    e.log_r.push_back(std::log(e.q[j] / e.rest[j]));
+    e.log_s.push_back(std::log(e.rest[j + 1] / e.rest[j]));
+  }
   e.budget = budget;
+  // Tables pay for themselves when the enumeration is not trivially small.
+  std::unique_ptr<CountTables> tables;
+  if (N <= kMostTableCounts) {
+    tables = std::make_unique<CountTables>(N);
+    e.tables = tables.get();
+  }
   e.visit(0, N, x, 0.0);
   if (e.gave_up) return false;
   *log_p = std::min(e.log_p, 0.0);

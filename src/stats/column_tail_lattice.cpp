@@ -115,15 +115,17 @@ double fine_lattice_log_tail(int N, const std::vector<double> &q, double x, doub
   return std::min(0.0, rows.scale[N] + std::log(rows.reached[N]) - log_pois_N);
 }
 
-bool fine_lattice_log_tail_checked(int N, const std::vector<double> &q, double x, double *log_p) {
-  // Two rows of (N + 1) x (x / h) doubles: past kMostLatticeCells a finer lattice is not tried.
-  auto fits = [&](double h) { return (N + 1.0) * (x / h + 1) <= kMostLatticeCells; };
+bool fine_lattice_log_tail_checked(int N, const std::vector<double> &q, double x, double *log_p,
+                                   const TailSettings &settings) {
+  // Two rows of (N + 1) x (x / h) doubles: past most_lattice_cells a finer lattice is not tried.
+  auto fits = [&](double h) { return (N + 1.0) * (x / h + 1) <= settings.most_lattice_cells; };
   *log_p = NAN;
-  if (!fits(0.02)) return false;
-  double previous = *log_p = fine_lattice_log_tail(N, q, x, 0.02);
-  for (double h = 0.01; h >= 0.0025 && fits(h); h /= 2) {
+  if (!fits(settings.first_lattice_step)) return false;
+  double previous = *log_p = fine_lattice_log_tail(N, q, x, settings.first_lattice_step);
+  for (double h = settings.first_lattice_step / 2; h >= settings.finest_lattice_step && fits(h);
+       h /= 2) {
     *log_p = fine_lattice_log_tail(N, q, x, h);
-    if (std::fabs(*log_p - previous) <= kTiltedAgreement) return true;
+    if (std::fabs(*log_p - previous) <= settings.agreement) return true;
     previous = *log_p;
   }
   return false;

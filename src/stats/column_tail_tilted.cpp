@@ -1,4 +1,4 @@
-#include <kiss_fftnd.h>
+#include <kiss_fftr.h>
 
 #include <algorithm>
 #include <cmath>
@@ -228,49 +228,51 @@ Tilt centre(int N, const std::vector<double> &q, double x, Atoms &scratch) {
   return t;
 }
 
-// Makes letter a the sparse letter when enough of its weight is on small counts and its
-// counts are few enough to split off, and fewer than those of one found before.
-void note_sparse(int a, const Atoms &atoms, const Moments &ma, SparseLetter *sparse) {
+// True when letter a holds at least settings.sparse_share of its tilted weight on counts below
+// settings.sparse_count.
+bool is_sparse(const Atoms &atoms, const Moments &ma, const TailSettings &settings) {
   double low = 0;
   for (const Atom &atom : atoms.atoms) {
-    if (atom.k >= kSparseCount) break;
+    if (atom.k >= settings.sparse_count) break;
     low += std::exp(atom.log_w - ma.K);
   }
-  if (low < kSparseShare) return;
-  const size_t size = atoms.atoms.size();
-  if (sparse->letter >= 0 && (sparse->counts.empty() || sparse->counts.size() <= size)) return;
-  sparse->letter = a;
-  sparse->counts.clear();
-  if (size > kMostSplitCounts) return;
-  for (const Atom &atom : atoms.atoms) sparse->counts.push_back(atom.k);
+  return low >= settings.sparse_share;
 }
 
 // ln P(G >= x) from the law of (total count, deviance sum) tilted so that its mean is
 // (N, x): the tilt is undone exactly, and only the tilted density near its mean is read off a
 // grid of `cells` cells per standard deviation (a 2-D FFT convolution of the letters).
-double read_tilted(int N, const std::vector<double> &q, double x, const Tilt &tilt, int cells,
-                   Atoms &atoms, SparseLetter *sparse = nullptr) {
+double read_tilted(int N, const std::vector<double> &q, double x, const Tilt &tilt, int span,
+                   int cells, Atoms &atoms, const TailSettings *sparse_check = nullptr,
+                   bool *face = nullptr) {
   const Moments &m = tilt.m;
   const double u = tilt.u, v = tilt.v;
   const int A = static_cast<int>(q.size());
-  const int L = 16 * cells;  // the grid spans 16 standard deviations each way round
+  const int L = span * cells;  // the grid spans `span` standard deviations, round the circle
   const double sd_k = std::sqrt(m.vkk), sd_d = std::sqrt(m.vdd);
   const bool whole_counts = sd_k / cells < 1;
   const double bk = whole_counts ? 1.0 : sd_k / cells, bd = sd_d / cells;
-  const int dims[2] = {L, L};
-  kiss_fftnd_cfg forward = kiss_fftnd_alloc(dims, 2, 0, nullptr, nullptr);
-  kiss_fftnd_cfg inverse = kiss_fftnd_alloc(dims, 2, 1, nullptr, nullptr);
-  std::vector<kiss_fft_cpx> grid(size_t(L) * L), spectrum(size_t(L) * L), product(size_t(L) * L);
-  std::vector<double> cell(size_t(L) * L);
+  // Count along the first axis, deviance along the second: a real transform keeps L / 2 + 1
+  // deviance frequencies.
+  const int H = L / 2 + 1;
+  kiss_fftr_cfg forward_row = kiss_fftr_alloc(L, 0, nullptr, nullptr);
+  kiss_fft_cfg forward_column = kiss_fft_alloc(L, 0, nullptr, nullptr);
+  kiss_fftr_cfg inverse_row = kiss_fftr_alloc(L, 1, nullptr, nullptr);
+  std::vector<kiss_fft_scalar> cell(size_t(L) * L);
+  std::vector<char> used(static_cast<size_t>(L));
+  // rows: each count row transformed along the deviance; spectrum and product are stored by
+  // deviance frequency, then count frequency.
+  std::vector<kiss_fft_cpx> rows(size_t(L) * H), spectrum(size_t(L) * H), product(size_t(L) * H);
   long count_shift = 0;  // whole-count grids: the sum of the letters' integer centres
   auto wrap = [L](long i) { return static_cast<int>(((i % L) + L) % L); };
   for (int a = 0; a < A; ++a) {
     letter_atoms(N, N * q[a], u, v, false, atoms);
     const Moments ma = moments_of(atoms);
-    if (sparse != nullptr) note_sparse(a, atoms, ma, sparse);
+    if (sparse_check != nullptr && is_sparse(atoms, ma, *sparse_check)) *face = true;
     const long centre = whole_counts ? std::lround(ma.mk) : 0;
     count_shift += centre;
-    std::fill(cell.begin(), cell.end(), 0.0);
+    std::fill(cell.begin(), cell.end(), 0.0f);
+    std::fill(used.begin(), used.end(), 0);
     for (const Atom &atom : atoms.atoms) {
       const double w = std::exp(atom.log_w - ma.K);
       const double ys = (atom.d - ma.md) / bd;
@@ -287,16 +289,24 @@ double read_tilted(int N, const std::vector<double> &q, double x, const Tilt &ti
         fc = yc - std::floor(yc);
       }
       const int c0 = wrap(ic), c1 = wrap(ic + 1), s0 = wrap(is), s1 = wrap(is + 1);
-      cell[size_t(c0) * L + s0] += w * (1 - fc) * (1 - fs);
-      cell[size_t(c0) * L + s1] += w * (1 - fc) * fs;
-      cell[size_t(c1) * L + s0] += w * fc * (1 - fs);
-      cell[size_t(c1) * L + s1] += w * fc * fs;
+      used[size_t(c0)] = used[size_t(c1)] = 1;
+      cell[size_t(c0) * L + s0] += float(w * (1 - fc) * (1 - fs));
+      cell[size_t(c0) * L + s1] += float(w * (1 - fc) * fs);
+      cell[size_t(c1) * L + s0] += float(w * fc * (1 - fs));
+      cell[size_t(c1) * L + s1] += float(w * fc * fs);
     }
-    for (size_t i = 0; i < grid.size(); ++i) grid[i] = {float(cell[i]), 0.0f};
-    kiss_fftnd(forward, grid.data(), spectrum.data());
-    if (a == 0) {
-      product = spectrum;
-    } else {
+    // Each letter's atoms lie on a curve, a few cells per count row: the rows along the
+    // deviance (skipping empty ones), then every deviance frequency along the count.
+    for (int c = 0; c < L; ++c) {
+      if (used[size_t(c)])
+        kiss_fftr(forward_row, cell.data() + size_t(c) * L, rows.data() + size_t(c) * H);
+      else
+        std::fill(rows.begin() + long(c) * H, rows.begin() + long(c + 1) * H, kiss_fft_cpx{0, 0});
+    }
+    kiss_fft_cpx *out = a == 0 ? product.data() : spectrum.data();
+    for (int ks = 0; ks < H; ++ks)
+      kiss_fft_stride(forward_column, rows.data() + ks, out + size_t(ks) * L, H);
+    if (a > 0) {
       for (size_t i = 0; i < product.size(); ++i) {
         const std::complex<float> p(product[i].r, product[i].i), s(spectrum[i].r, spectrum[i].i);
         const std::complex<float> r = p * s;
@@ -304,17 +314,33 @@ double read_tilted(int N, const std::vector<double> &q, double x, const Tilt &ti
       }
     }
   }
-  kiss_fftnd(inverse, product.data(), grid.data());
-  kiss_fft_free(forward);
-  kiss_fft_free(inverse);
+  // Only the row of count N is needed: the count frequencies are summed for it alone, then
+  // the deviance axis is transformed back.
   const int row = whole_counts ? wrap(N - count_shift) : 0;
+  std::vector<std::complex<double>> turn(static_cast<size_t>(L));
+  for (int kc = 0; kc < L; ++kc)
+    turn[size_t(kc)] = std::polar(1.0, 2 * M_PI * double((long(kc) * row) % L) / L);
+  std::vector<kiss_fft_cpx> line(static_cast<size_t>(H));
+  for (int ks = 0; ks < H; ++ks) {
+    std::complex<double> sum(0, 0);
+    for (int kc = 0; kc < L; ++kc) {
+      const kiss_fft_cpx &p = product[size_t(ks) * L + kc];
+      sum += std::complex<double>(p.r, p.i) * turn[size_t(kc)];
+    }
+    line[size_t(ks)] = {float(sum.real()), float(sum.imag())};
+  }
+  std::vector<kiss_fft_scalar> density(static_cast<size_t>(L));
+  kiss_fftri(inverse_row, line.data(), density.data());
+  kiss_fft_free(forward_row);
+  kiss_fft_free(forward_column);
+  kiss_fft_free(inverse_row);
   const double norm = 1.0 / (double(L) * L * bk * bd);
   // The density at count N along the deviance sum, from x outward in the direction of the tail
   // (v >= 0: upward); for v < 0 the lower side is integrated and the complement taken.
   std::vector<double> values;
   for (int j = 0; j < L / 2; ++j) {
     const int col = wrap(v >= 0 ? j : -j);
-    values.push_back(grid[size_t(row) * L + col].r * norm);
+    values.push_back(density[size_t(col)] * norm);
   }
   const double log_pois = -N + N * std::log(double(N)) - std::lgamma(N + 1.0);
   const double log_side = m.K - u * N - v * x + std::log(tilted_integral(values, bd, v)) - log_pois;
@@ -325,19 +351,25 @@ double read_tilted(int N, const std::vector<double> &q, double x, const Tilt &ti
 
 double tilted_log_tail(int N, const std::vector<double> &q, double x, int cells) {
   Atoms atoms;
-  return read_tilted(N, q, x, centre(N, q, x, atoms), cells, atoms);
+  return read_tilted(N, q, x, centre(N, q, x, atoms), TailSettings().span, cells, atoms);
 }
 
-bool tilted_log_tail_checked(int N, const std::vector<double> &q, double x, double *log_p,
-                             SparseLetter *sparse) {
+TiltedReading tilted_log_tail_checked(int N, const std::vector<double> &q, double x,
+                                      const TailSettings &settings) {
   Atoms atoms;
   const Tilt tilt = centre(N, q, x, atoms);
-  if (sparse != nullptr) *sparse = SparseLetter{};
-  double previous = read_tilted(N, q, x, tilt, 16, atoms, sparse);
-  for (int cells = 32; cells <= 128; cells *= 2) {
-    *log_p = read_tilted(N, q, x, tilt, cells, atoms);
-    if (std::fabs(*log_p - previous) <= kTiltedAgreement) return true;
-    previous = *log_p;
+  TiltedReading reading;
+  reading.v = tilt.v;
+  double previous = read_tilted(N, q, x, tilt, settings.span, settings.first_cells, atoms,
+                                &settings, &reading.face);
+  reading.log_p = previous;
+  for (int cells = 2 * settings.first_cells; cells <= settings.most_cells; cells *= 2) {
+    reading.log_p = read_tilted(N, q, x, tilt, settings.span, cells, atoms);
+    if (std::fabs(reading.log_p - previous) <= settings.agreement) {
+      reading.settled = true;
+      break;
+    }
+    previous = reading.log_p;
   }
-  return false;
+  return reading;
 }

@@ -158,6 +158,13 @@ void rescale_as_get_llr_pv(StatsCache &cache, double n, int w, int alength, doub
   rescale_background(alength, background);
 }
 
+std::vector<double> normalised_background(int alength, const double *background) {
+  std::vector<double> out(background, background + std::max(alength, 0));
+  if (alength >= 2) keep_letter_floor(alength, out.data());
+  rescale_background(alength, out.data());
+  return out;
+}
+
 void freestuff(StatsCache &cache) {
   cache.rescaled.clear();
   free_length_cache(cache);

@@ -19,6 +19,11 @@ double get_llr_pv(StatsCache &cache, double x, double n, int w, int desired_rang
 // background, and so every other number of the run, bit for bit.
 void rescale_as_get_llr_pv(StatsCache &cache, double n, int w, int alength, double *background);
 
+// The background as the lattice's first build rescales it (every letter given 1e-200, then its
+// share of the sum; a background beyond about 1e100 first divided by its largest frequency),
+// as a new vector: the background every column is scored against, whatever its order.
+std::vector<double> normalised_background(int alength, const double *background);
+
 // Releases everything in `cache` (distributions and sequence lengths); it can be used again.
 void freestuff(StatsCache &cache);
 

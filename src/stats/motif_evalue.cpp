@@ -29,6 +29,12 @@ double round_sig_digits(double x) {
 }
 
 void calc_entropy(Model *model, Dataset *dataset, StatsCache &cache, const ColumnPvalue *pvalue) {
+  calc_entropy(model, dataset, cache,
+               normalised_background(dataset->alength, dataset->background), pvalue);
+}
+
+void calc_entropy(Model *model, Dataset *dataset, StatsCache &cache,
+                  const std::vector<double> &background, const ColumnPvalue *pvalue) {
   const int A = dataset->alength;
   const double N = model->nsites;
   const double Hmax = std::log(A + LOG_GUARD) / LN_2;
@@ -39,10 +45,9 @@ void calc_entropy(Model *model, Dataset *dataset, StatsCache &cache, const Colum
   for (int i = 0; i < model->w; ++i) {
     model->col_rel_entropy[i] = 0;
     double H = 0;
-    // The background is read afresh at every letter: the p-value request below may rescale it.
     for (int j = 0; j < A; ++j) {
       const double p = model->matrix[i][j];
-      const double q = dataset->background[j];
+      const double q = background[size_t(j)];
       const double a = p != 0 ? std::log(p + LOG_GUARD) / LN_2 * p : 0;
       const double b = q != 0 ? std::log(q + LOG_GUARD) / LN_2 * p : 0;
       Spq += b;
@@ -74,39 +79,39 @@ namespace {
 void calc_evalues_accurate(std::vector<Model> &models, Dataset &dataset, StatsCache &cache,
                            const EvalueRun &run) {
   const std::vector<double> original(dataset.background, dataset.background + dataset.alength);
+  const std::vector<double> scoring = normalised_background(dataset.alength, dataset.background);
   std::vector<ColumnRequest> requests;
   std::vector<UncheckedColumn> columns;  // the motif and column of each request
   UncheckedColumn at{0, 0};
   const ColumnPvalue collect = [&](double x, double n, int alength, double *background) {
     rescale_as_get_llr_pv(cache, n, 1, alength, background);
     if (n > 1 && alength >= 2) {
-      requests.push_back(
-          {static_cast<int>(n), std::vector<double>(background, background + alength), x});
+      requests.push_back({static_cast<int>(n), scoring, x});
       columns.push_back(at);
     }
     ++at.column;
     return 0.0;
   };
   for (Model &model : models) {
-    calc_entropy(&model, &dataset, cache, &collect);
+    calc_entropy(&model, &dataset, cache, scoring, &collect);
     ++at.motif;
     at.column = 0;
   }
   const std::vector<ColumnAnswer> answers =
       answer_column_requests(requests, resolve_thread_count(run.threads));
   for (size_t i = 0; i < answers.size(); ++i)
-    if (run.unchecked != nullptr && answers[i].method == TailMethod::unchecked)
+    if (run.unchecked != nullptr && !answers[i].checked)
       run.unchecked->push_back(columns[i]);
   std::copy(original.begin(), original.end(), dataset.background);
   freestuff(cache);
   size_t next = 0;
   const ColumnPvalue replay = [&](double, double n, int alength, double *background) {
     rescale_as_get_llr_pv(cache, n, 1, alength, background);
-    return n > 1 && alength >= 2 ? answers[next++].log_pvalue : 0.0;
+    return n > 1 && alength >= 2 ? answers[next++].log_p : 0.0;
   };
   for (size_t k = 0; k < models.size(); ++k) {
     if (run.progress) run.progress("calculating evalue for motif " + std::to_string(k + 1));
-    calc_entropy(&models[k], &dataset, cache, &replay);
+    calc_entropy(&models[k], &dataset, cache, scoring, &replay);
   }
 }
 }  // namespace
@@ -131,8 +136,11 @@ void my_calc_evalue(std::vector<Model> &models, Dataset &dataset, StatsCache &ca
     prepare_llr_distrs(cache, site_counts, kDesiredRange, kFrac, dataset.alength,
                        dataset.background, resolve_thread_count(run.threads), &progress);
   }
+  // Every column is scored against the background normalised once, whichever column comes
+  // first; the lattice still rescales the run's background in place as it builds.
+  const std::vector<double> scoring = normalised_background(dataset.alength, dataset.background);
   for (size_t k = 0; k < models.size(); ++k) {
     if (run.progress) run.progress("calculating evalue for motif " + std::to_string(k + 1));
-    calc_entropy(&models[k], &dataset, cache);
+    calc_entropy(&models[k], &dataset, cache, scoring);
   }
 }

@@ -40,8 +40,12 @@ void my_calc_evalue(std::vector<Model> &models, Dataset &dataset, StatsCache &ca
 // the background (which it may rescale in place as the lattice does).
 using ColumnPvalue = std::function<double(double x, double n, int alength, double *background)>;
 
-// Fills the result fields of *model. The statistics may rescale dataset->background in place.
-// `pvalue`, when given, replaces the lattice for the column p-values.
+// Fills the result fields of *model, every column scored against `background` (normalised,
+// see normalised_background). The lattice may rescale dataset->background in place as it
+// builds. `pvalue`, when given, replaces the lattice for the column p-values.
+void calc_entropy(Model *model, Dataset *dataset, StatsCache &cache,
+                  const std::vector<double> &background, const ColumnPvalue *pvalue = nullptr);
+// The same against the normalised dataset->background as it stands.
 void calc_entropy(Model *model, Dataset *dataset, StatsCache &cache,
                   const ColumnPvalue *pvalue = nullptr);
 

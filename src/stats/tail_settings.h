@@ -1,0 +1,39 @@
+// Every tunable of the accurate column tails (column_tail.h) in one place, each with its unit
+// and the reason for its value. The defaults are what the tool uses; tests change them to
+// reach each route and fall-back on purpose.
+#pragma once
+
+// 0.01 in log10, in natural log: the accuracy promised for 2-4 letters.
+constexpr double kLn10 = 2.302585092994046;
+
+struct TailSettings {
+  // Exact enumeration (the letters split off one at a time, the last two summed as a
+  // binomial). Steps are subtrees visited plus binomial terms summed, about 10 ns each.
+  long quick_steps = 100000;  // tried on every column first (~1 ms): few sites, one letter
+  // A column of 2-4 letters whose tilted law sits on a face of the count simplex and piles at
+  // both ends (v >= 1): the smooth reading can be 0.01-0.2 in log10 off there, and this
+  // enumeration (~50 ms) finishes for nearly all such columns that real motifs have.
+  long face_steps = 5000000;
+  long long_steps = 30000000;  // when the tilted readings never agree (~0.3 s)
+
+  // Tilted FFT reading: cells per standard deviation of the tilted law, first and finest;
+  // each reading doubles the cells until two in a row agree.
+  // Standard deviations the grid spans (round the circle, so half each way). 10 reads the same
+  // to 1e-6 in log10 as 16 on the realistic benchmark files, at 0.4 of the cost.
+  int span = 10;
+  int first_cells = 16;
+  int most_cells = 128;
+  double agreement = 0.01 * kLn10;  // two readings this close (nats) settle a reading
+
+  // A face of the count simplex: a letter holds at least sparse_share of its tilted weight on
+  // counts below sparse_count, so the tilted law is lumpy where it is read.
+  double sparse_count = 30;
+  double sparse_share = 0.01;
+
+  // Fine lattice (letters' deviances rounded to a step, counts exact): for five or more
+  // letters up to this many sites, where the tilted law is lumpy and enumeration too long.
+  int fine_lattice_sites = 150;
+  double first_lattice_step = 0.02;     // nats; halved while readings disagree
+  double finest_lattice_step = 0.0025;  // nats
+  double most_lattice_cells = 1e7;      // cells per table (80 MB of doubles): no finer lattice
+};
