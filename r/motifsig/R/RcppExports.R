@@ -2,14 +2,14 @@
 # Generator token: 10BE3573-1514-4C36-9D1C-5A225CD40393
 
 .analyse <- function(given, strands, palindromic, anywhere, accurate, threads) {
-    .Call('_motifsig_analyse_inputs', PACKAGE = 'motifsig', given, strands, palindromic, anywhere, accurate, threads)
+    .Call(`_motifsig_analyse_inputs`, given, strands, palindromic, anywhere, accurate, threads)
 }
 
 .write <- function(pointer, motif_file, tsv, json, html, logos_dir, command_line) {
-    .Call('_motifsig_write_files', PACKAGE = 'motifsig', pointer, motif_file, tsv, json, html, logos_dir, command_line)
+    .Call(`_motifsig_write_files`, pointer, motif_file, tsv, json, html, logos_dir, command_line)
 }
 
 .column_log_pvalue <- function(counts, background, accurate) {
-    .Call('_motifsig_column_log_pvalue', PACKAGE = 'motifsig', counts, background, accurate)
+    .Call(`_motifsig_column_log_pvalue`, counts, background, accurate)
 }
 

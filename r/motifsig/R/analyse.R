@@ -66,7 +66,7 @@ analyse <- function(sequences, motifs, sites, strands = 1, palindromic = FALSE,
   sites_model <- choice(sites_model, c("one-per-sequence", "anywhere"), "sites_model")
   pvalues <- choice(pvalues, c("lattice", "accurate"), "pvalues")
   threads <- whole(threads, "threads")
-  if (length(threads) != 1 || threads > 4096)
+  if (length(threads) != 1 || threads < 0 || threads > 4096)
     usage_error("threads= expected a whole number from 0 to 4096, not ", deparse(threads))
 
   inputs <- list(sequences_path = "", fasta = flag(fasta, "fasta"), sequence_lengths = numeric(),
@@ -174,9 +174,10 @@ choice <- function(x, choices, what) {
   x
 }
 
+# Whole numbers; the library checks the counts' signs, with its messages.
 whole <- function(x, what) {
-  if (!is.numeric(x) || anyNA(x) || any(!is.finite(x)) || any(x != round(x)) || any(x < 0))
-    usage_error(what, "= expected whole numbers of at least 0, not ", deparse(utils::head(x)))
+  if (!is.numeric(x) || anyNA(x) || any(!is.finite(x)) || any(x != round(x)))
+    usage_error(what, "= expected whole numbers, not ", deparse(utils::head(x)))
   as.numeric(x)
 }
 

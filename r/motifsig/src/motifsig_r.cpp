@@ -131,8 +131,12 @@ Rcpp::List tables(const motifsig::Result &result) {
   Rcpp::CharacterVector id(nmotifs), alt(nmotifs), evalue_text(nmotifs);
   Rcpp::NumericVector nsites(nmotifs), llr(nmotifs), rel_entropy(nmotifs), log_evalue(nmotifs),
       log10_evalue(nmotifs);
-  Rcpp::IntegerVector column_motif, position;
-  Rcpp::NumericVector column_entropy, column_llr, log_pvalue, log10_pvalue;
+  size_t ncolumns = 0;
+  for (const motifsig::MotifResult &m : result.motifs) ncolumns += m.columns.size();
+  Rcpp::IntegerVector column_motif(ncolumns), position(ncolumns);
+  Rcpp::NumericVector column_entropy(ncolumns), column_llr(ncolumns), log_pvalue(ncolumns),
+      log10_pvalue(ncolumns);
+  size_t row = 0;
   for (size_t k = 0; k < nmotifs; ++k) {
     const motifsig::MotifResult &m = result.motifs[k];
     number[k] = m.number;
@@ -148,14 +152,14 @@ Rcpp::List tables(const motifsig::Result &result) {
     for (size_t i = 0; i < m.columns.size(); ++i) {
       const motifsig::ColumnResult &c = m.columns[i];
       entropy += c.rel_entropy;
-      column_motif.push_back(m.number);
-      position.push_back(static_cast<int>(i + 1));
-      column_entropy.push_back(c.rel_entropy);
-      column_llr.push_back(c.llr);
-      log_pvalue.push_back(c.log_pvalue);
+      column_motif[row] = m.number;
+      position[row] = static_cast<int>(i + 1);
+      column_entropy[row] = c.rel_entropy;
+      column_llr[row] = c.llr;
+      log_pvalue[row] = c.log_pvalue;
       // At most 0, as in the reports: a column at the background can read a hair above 1.
       const double value = c.log_pvalue / kLn10;
-      log10_pvalue.push_back(value > 0 ? 0.0 : value);
+      log10_pvalue[row++] = value > 0 ? 0.0 : value;
     }
     rel_entropy[k] = entropy;
   }
