@@ -50,7 +50,8 @@ test_that("an interrupt stops a long analysis at once and the session goes on", 
   lines <- function() if (file.exists(out)) readLines(out, warn = FALSE) else character()
   system2(file.path(R.home("bin"), "Rscript"), shQuote(script), stdout = out, stderr = FALSE,
           wait = FALSE)
-  while (length(lines()) < 1) Sys.sleep(0.05)
+  started <- Sys.time()
+  while (length(lines()) < 1 && Sys.time() - started < 60) Sys.sleep(0.05)
   Sys.sleep(1)
   interrupted <- Sys.time()
   tools::pskill(as.integer(lines()[1]), tools::SIGINT)
