@@ -157,14 +157,30 @@ def test_four_analyses_on_a_thread_pool_equal_four_serial_ones_and_leave_python_
     assert threaded == serial
     assert len({m[0].evalue_text for m in serial}) == 4
 
-    # The interpreter is free while one analysis of 3000 sites runs: this thread goes on.
+    # The interpreter is free while one analysis of 3000 sites runs: this thread runs between
+    # its start and end. The switch interval is made too long to take the lock from a thread,
+    # so this thread can run meanwhile only if the analysis lets go of the lock.
     motifs = motifsig.Motifs("ACGT", [0.25] * 4, [[[0.7, 0.1, 0.1, 0.1]] * 8])
-    with concurrent.futures.ThreadPoolExecutor(1) as pool:
-        running, turns = pool.submit(motifsig.analyse, [1000] * 6000, motifs, [3000]), 0
-        while not running.done():
-            turns += 1
-            time.sleep(0.002)
-    assert turns >= 20 and running.result().motifs[0].nsites == 3000
+    span, turns = [], []
+
+    def timed():
+        span.append(time.perf_counter())
+        result = motifsig.analyse([1000] * 6000, motifs, [3000])
+        span.append(time.perf_counter())
+        return result
+
+    interval = sys.getswitchinterval()
+    sys.setswitchinterval(1000)
+    try:
+        with concurrent.futures.ThreadPoolExecutor(1) as pool:
+            running = pool.submit(timed)
+            while not running.done():
+                turns.append(time.perf_counter())
+                time.sleep(0.0005)
+    finally:
+        sys.setswitchinterval(interval)
+    assert any(span[0] < turn < span[1] for turn in turns)
+    assert running.result().motifs[0].nsites == 3000
 
 
 def test_write_gives_the_tools_files_byte_for_byte_all_or_none(tmp_path):

@@ -2,17 +2,25 @@
 #include "stats/motif_evalue.h"
 
 #include <gtest/gtest.h>
+#include <pthread.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "motifsig/motifsig.h"
 #include "stats/alignment_count.h"
 #include "stats/llr_pvalue.h"
+#include "stats/llr_threads.h"
 #include "support/temp_files.h"
 
 #if defined(__has_feature)
@@ -164,8 +172,9 @@ TEST(CalcEntropy, ResultsDoNotDependOnThreadsOrOnTheOrderOfSiteCounts) {
   }
 }
 
-// A thread the system refuses (here: its stack would not fit the address space allowed)
-// leaves the work to fewer threads, with the same output.
+// A thread the system refuses leaves the work to fewer threads, with the same output. In a
+// child process every new thread is refused: its stack (1 GB by default there) does not fit the
+// address space allowed. The child first checks that threads are refused, then runs.
 TEST(CalcEntropy, RefusedThreadsLeaveTheOutputUnchanged) {
 #if defined(__SANITIZE_ADDRESS__) || ASAN_BY_FEATURE
   GTEST_SKIP() << "the sanitizers need more address space than the limit leaves";
@@ -175,14 +184,47 @@ TEST(CalcEntropy, RefusedThreadsLeaveTheOutputUnchanged) {
   for (int i = 0; i < 340; ++i)
     sites += std::to_string(1 + i % 3 / 2 + i / 300) + "\tpeak_1\t1\tA\n";
   dir.write("sites.tsv", sites);
-  const std::string inputs = std::string(MOTIFSIG_EXAMPLES) + "/peaks.fa " + MOTIFSIG_EXAMPLES +
-                             "/motifs.txt " + dir.path("sites.tsv") + " ";
-  ASSERT_EQ(run_tool({"-t", "1", MOTIFSIG_EXAMPLES "/peaks.fa", MOTIFSIG_EXAMPLES "/motifs.txt",
-                      dir.path("sites.tsv"), dir.path("one.txt")})
-                .status,
-            0);
-  const std::string limited = "ulimit -s 1000000; ulimit -v 300000; exec " MOTIFSIG_EXE " -t 4 " +
-                              inputs + dir.path("four.txt") + " >/dev/null";
-  ASSERT_EQ(std::system(("/bin/sh -c '" + limited + "'").c_str()), 0);
-  EXPECT_EQ(read_file(dir.path("four.txt")), read_file(dir.path("one.txt")));
+  motifsig::Inputs inputs;
+  inputs.sequences_path = MOTIFSIG_EXAMPLES "/peaks.fa";
+  inputs.motifs_path = MOTIFSIG_EXAMPLES "/motifs.txt";
+  inputs.sites_path = dir.path("sites.tsv");
+  motifsig::RunControl control;
+  control.threads = 1;
+  const std::string one = motifsig::motif_file_text(motifsig::analyse(inputs, {}, control));
+
+  int out[2];
+  ASSERT_EQ(pipe(out), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    close(out[0]);
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setstacksize(&attr, size_t{1} << 30);
+    pthread_setattr_default_np(&attr);
+    long pages = 0;
+    std::FILE *statm = std::fopen("/proc/self/statm", "r");
+    if (statm == nullptr || std::fscanf(statm, "%ld", &pages) != 1) _exit(2);
+    std::fclose(statm);
+    const rlim_t bytes = static_cast<rlim_t>(pages) * sysconf(_SC_PAGESIZE) + (300 << 20);
+    const rlimit limit{bytes, bytes};
+    if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(2);
+    std::atomic<int> calls{0};
+    auto count = [&] { ++calls; };
+    std::string text = "threads ran: " + std::to_string(run_on_threads(4, count));
+    if (calls == 1) {
+      control.threads = 4;
+      text = motifsig::motif_file_text(motifsig::analyse(inputs, {}, control));
+    }
+    _exit(write(out[1], text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0 : 2);
+  }
+  close(out[1]);
+  std::string four;
+  char buffer[4096];
+  for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) four.append(buffer, n);
+  close(out[0]);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(four, one);
 }

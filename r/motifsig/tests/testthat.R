@@ -1,0 +1,4 @@
+library(testthat)
+library(motifsig)
+
+test_check("motifsig")
