@@ -1,6 +1,7 @@
 #include "report/reports.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
@@ -102,6 +103,13 @@ void make_logos_dir(const std::string &logos_dir) {
   const int saved = errno;
   struct stat info;
   if (saved == EEXIST && stat(path, &info) == 0 && S_ISDIR(info.st_mode)) return;
+  std::string target(4096, '\0');
+  const ssize_t size = saved == EEXIST ? readlink(path, target.data(), target.size()) : -1;
+  if (size >= 0)
+    file_error(path, 0,
+               "cannot create the directory for --logos: the path is a symbolic link to '%s', "
+               "which does not exist; give the directory itself, or create it first",
+               printable(target.substr(0, static_cast<size_t>(size))).c_str());
   file_error(path, 0, "cannot create the directory for --logos: %s", std::strerror(saved));
 }
 
