@@ -12,7 +12,7 @@
 
 namespace motifsig {
 
-enum class SiteModel { per_sequence, anywhere };  // --sites-model per-sequence | anywhere
+enum class SiteModel { per_sequence, anywhere };  // --sites per-sequence | anywhere
 enum class PvalueMethod { lattice, accurate };    // --pvalues lattice | accurate
 
 // The search the motifs were found with; the defaults reproduce the motif file's own model.

@@ -35,9 +35,12 @@ const char *pvalue_method_name(PvalueMethod method) {
 
 const char *pvalue_method_description(PvalueMethod method) {
   return method == PvalueMethod::accurate
-             ? "accurate: exact, a fine lattice or a tilted FFT reading, within 2% of the exact "
-               "tail"
-             : "lattice: each column's LLR rounded to a grid of 200 steps";
+             ? "Accurate (--pvalues accurate): every column's p-value is within 2% of the exact "
+               "one, so a motif with many sites usually gets a smaller, more significant E-value "
+               "than the default lattice gives it."
+             : "Lattice, the default: each column's LLR is rounded to a grid of 200 steps, as "
+               "stored motif files were computed, which overstates the p-values (and the "
+               "E-values) of motifs with hundreds of sites.";
 }
 
 const char *site_model_name(MOTYPE site_model) {

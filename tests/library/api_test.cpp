@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -283,6 +284,17 @@ TEST(Library, InputFaultsComeBackAsErrors) {
            {{1, 1}, {0, 0}},
            {{1, 1}, {1e308, 1e308}}})
     EXPECT_THROW(motifsig::column_log_pvalue(counts, background), motifsig::Error);
+}
+
+// The public header explains its fields by the tool's options: each must be one the tool takes.
+TEST(Library, HeaderNamesOnlyOptionsOfTheTool) {
+  const std::string header = read_file(MOTIFSIG_EXAMPLES "/../include/motifsig/motifsig.h");
+  const std::string help = run_tool({"--help"}).out;
+  const std::regex option("--[a-z][a-z-]*");
+  int named = 0;
+  for (std::sregex_iterator it(header.begin(), header.end(), option), end; it != end; ++it, ++named)
+    EXPECT_TRUE(std::regex_search(help, std::regex(it->str() + "[ ,=]"))) << it->str();
+  EXPECT_GE(named, 3);
 }
 
 }  // namespace
