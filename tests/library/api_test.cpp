@@ -297,4 +297,14 @@ TEST(Library, HeaderNamesOnlyOptionsOfTheTool) {
   EXPECT_GE(named, 3);
 }
 
+// The citation names the latest release the changelog lists, with its date.
+TEST(Library, CitationNamesTheLatestRelease) {
+  const std::string changelog = read_file(MOTIFSIG_EXAMPLES "/../CHANGELOG.md");
+  const std::string citation = read_file(MOTIFSIG_EXAMPLES "/../CITATION.cff");
+  std::smatch release;
+  ASSERT_TRUE(std::regex_search(changelog, release, std::regex("\n## ([0-9.]+) - ([0-9-]+)\n")));
+  EXPECT_NE(citation.find("\nversion: " + release[1].str() + "\n"), std::string::npos);
+  EXPECT_NE(citation.find("\ndate-released: " + release[2].str() + "\n"), std::string::npos);
+}
+
 }  // namespace
