@@ -137,7 +137,8 @@ class Analyser {
 // One analysis on an Analyser of its own.
 Result analyse(const Inputs &inputs, const SearchModel &model = {}, const RunControl &control = {});
 
-// The files a run writes; an empty path is not written. `command_line` is shown in the reports.
+// The files a run writes; an empty path is not written, and "-" is standard output (for one of
+// them). `command_line` is shown in the reports.
 struct Outputs {
   std::string motif_file;
   std::string tsv, json, html;

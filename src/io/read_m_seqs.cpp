@@ -22,7 +22,7 @@ void read_m_seqs(const char *path, std::vector<Model> &models, Warnings *warning
   if (!lines.next(line)) return;  // the header, whatever it holds
   const int64_t nmotifs = static_cast<int64_t>(models.size());
   int64_t motif;
-  std::string_view written;
+  std::string_view written;  // the number as the file gives it, however large
   // A file without its header would silently lose its first site.
   if (warnings != nullptr && parse_leading_int(line.substr(0, line.find('\t')), motif, written) &&
       motif >= 1 && motif <= nmotifs)
@@ -33,7 +33,6 @@ void read_m_seqs(const char *path, std::vector<Model> &models, Warnings *warning
   while (lines.next(line)) {
     if (is_blank(line)) continue;
     std::string_view first_field = line.substr(0, line.find('\t'));
-    // `written`: the number as the file gives it, however large
     if (!parse_leading_int(first_field, motif, written))
       file_error(path, lines.line_number(), "the site line does not begin with a motif number");
     const int shown = static_cast<int>(written.size());
