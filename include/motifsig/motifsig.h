@@ -12,7 +12,7 @@
 
 namespace motifsig {
 
-enum class SiteModel { per_sequence, anywhere };  // --sites-model per-sequence | anywhere
+enum class SiteModel { per_sequence, anywhere };  // --sites per-sequence | anywhere
 enum class PvalueMethod { lattice, accurate };    // --pvalues lattice | accurate
 
 // The search the motifs were found with; the defaults reproduce the motif file's own model.
@@ -137,7 +137,8 @@ class Analyser {
 // One analysis on an Analyser of its own.
 Result analyse(const Inputs &inputs, const SearchModel &model = {}, const RunControl &control = {});
 
-// The files a run writes; an empty path is not written. `command_line` is shown in the reports.
+// The files a run writes; an empty path is not written, and "-" is standard output (for one of
+// them). `command_line` is shown in the reports.
 struct Outputs {
   std::string motif_file;
   std::string tsv, json, html;

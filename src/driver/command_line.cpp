@@ -31,7 +31,8 @@ const char kDescription[] =
     "             'letter-probability matrix: ... w= W' line and W rows per motif\n"
     "  SITES      a header line, then one line per site whose first TAB-separated field\n"
     "             is the motif number (1 = first motif in MOTIFS)\n"
-    "  OUTPUT     motif file to write (replaced only when the run succeeds)\n"
+    "  OUTPUT     motif file to write (replaced only when the run succeeds); '-' writes it,\n"
+    "             or a report, to standard output\n"
     "\n"
     "Input files may be gzip-compressed. Options may come anywhere; '--' ends them.";
 

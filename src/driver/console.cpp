@@ -23,7 +23,7 @@ int print_error(const motifsig::Error &error) {
   if (const BareError *bare = dynamic_cast<const BareError *>(&error)) {
     std::fputs(bare->out().c_str(), stdout);
     std::fflush(stdout);
-    std::fprintf(stderr, "%s\n", error.what());
+    std::fprintf(stderr, "%s%s\n", bare->has_lead() ? "motifsig: " : "", error.what());
   } else if (error.exit_status() == 2) {
     usage_error(error.what());
   } else {

@@ -4,6 +4,7 @@
 
 #include "driver/console.h"
 #include "library/analysis.h"
+#include "process/file_identity.h"
 #include "report/reports.h"
 #include "stats/stats_cache.h"
 
@@ -18,7 +19,12 @@ int run_motifsig(const RunOptions &options) {
   control.threads = options.threads;
   control.plain_kernel = options.plain_kernel;
   control.warning = print_warning;
-  if (!options.quiet) {
+  // Standard output carries a file of the run, which the progress lines would garble.
+  bool to_standard_output = false;
+  for (const std::string *path :
+       {&options.output, &options.tsv_path, &options.json_path, &options.html_path})
+    to_standard_output = to_standard_output || is_standard_output(*path);
+  if (!options.quiet && !to_standard_output) {
     control.progress = print_progress;
     if (isatty(STDERR_FILENO) == 1) control.status = draw_status;
   }

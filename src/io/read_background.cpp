@@ -1,10 +1,12 @@
 #include "io/read_background.h"
 
 #include <cmath>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "io/line_reader.h"
+#include "io/readmodel.h"
 #include "io/tokens.h"
 #include "process/diagnostics.h"
 
@@ -14,6 +16,8 @@ void read_background(const char *path, Dataset &dataset) {
   const std::string_view alphabet(dataset.alphabet, static_cast<size_t>(alength));
   std::vector<double> frequency(static_cast<size_t>(alength), 0.0);
   std::vector<long> given_on(static_cast<size_t>(alength), 0);  // line of each letter, 0 = none
+  double sum = 0;
+  long sum_fault_line = 0;  // where the running sum overflowed, or the last frequency's line
   std::string_view line;
   while (lines.next(line)) {
     std::string_view rest = line, letter, number, extra;
@@ -40,10 +44,14 @@ void read_background(const char *path, Dataset &dataset) {
                  printable(number).c_str());
     frequency[k] = value;
     given_on[k] = at;
+    if (std::isfinite(sum)) sum_fault_line = at;
+    sum += value;
   }
   for (int32_t k = 0; k < alength; ++k)
     if (given_on[k] == 0)
       file_error(path, 0, "no frequency for letter '%s' of the alphabet %s",
                  printable(alphabet.substr(k, 1)).c_str(), printable(alphabet).c_str());
+  const std::string fault = background_sum_fault(frequency.data(), alength);
+  if (!fault.empty()) file_error(path, sum_fault_line, "%s", fault.c_str());
   for (int32_t k = 0; k < alength; ++k) dataset.background[k] = frequency[k];
 }

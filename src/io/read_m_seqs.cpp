@@ -16,16 +16,23 @@ bool is_blank(std::string_view line) {
 }
 }  // namespace
 
-void read_m_seqs(const char *path, std::vector<Model> &models) {
+void read_m_seqs(const char *path, std::vector<Model> &models, Warnings *warnings) {
   LineReader lines(path);
   std::string_view line;
   if (!lines.next(line)) return;  // the header, whatever it holds
   const int64_t nmotifs = static_cast<int64_t>(models.size());
+  int64_t motif;
+  std::string_view written;  // the number as the file gives it, however large
+  // A file without its header would silently lose its first site.
+  if (warnings != nullptr && parse_leading_int(line.substr(0, line.find('\t')), motif, written) &&
+      motif >= 1 && motif <= nmotifs)
+    warnings->add(path, 1,
+                  "the first line is skipped as the header, but it reads as a site of motif "
+                  "%lld; if it is one, add a header line before it",
+                  static_cast<long long>(motif));
   while (lines.next(line)) {
     if (is_blank(line)) continue;
     std::string_view first_field = line.substr(0, line.find('\t'));
-    int64_t motif;
-    std::string_view written;  // the number as the file gives it, however large
     if (!parse_leading_int(first_field, motif, written))
       file_error(path, lines.line_number(), "the site line does not begin with a motif number");
     const int shown = static_cast<int>(written.size());

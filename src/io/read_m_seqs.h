@@ -4,7 +4,9 @@
 
 #include <vector>
 
+#include "process/diagnostics.h"
 #include "records/records.h"
 
-// Adds 1 to models[k-1].nsites for every site line of motif k.
-void read_m_seqs(const char *path, std::vector<Model> &models);
+// Adds 1 to models[k-1].nsites for every site line of motif k. A first line that reads as a
+// site line is still skipped as the header, and told to `warnings` when given.
+void read_m_seqs(const char *path, std::vector<Model> &models, Warnings *warnings = nullptr);

@@ -73,6 +73,8 @@ void read_alphabet_block(LineReader &lines, std::string_view alphabet_line, Data
                  "the background line gives %d of the %d letter frequencies", k, alength);
     background[k] = read_probability(lines, frequency, "background frequency");
   }
+  const std::string fault = background_sum_fault(background.data(), alength);
+  if (!fault.empty()) file_error(lines.path(), lines.line_number(), "%s", fault.c_str());
 
   // A later alphabet of the same size replaces the earlier one.
   delete[] dataset.alphabet;
@@ -105,6 +107,17 @@ std::string row_sum_fault(const double *values, int32_t alength, int motif, int3
          sum_text +
          ", not 1: the rows must be letter probabilities, not counts or percentages (divide "
          "each value by its row's sum)";
+}
+
+std::string background_sum_fault(const double *values, int32_t alength) {
+  double sum = 0;
+  for (int32_t j = 0; j < alength; ++j) sum += values[j];
+  if (sum == 0)
+    return "the background frequencies are all 0: at least one letter needs a frequency above 0";
+  if (!std::isfinite(sum))
+    return "the background frequencies add up to more than the largest number, so they cannot "
+           "be rescaled to sum 1: give frequencies (or smaller counts)";
+  return "";
 }
 
 namespace {

@@ -19,3 +19,7 @@ void readmodel(const char *path, std::vector<Model> &models, Dataset &dataset);
 // of motif `motif` (named `id` when not empty); empty when it is one within rounding.
 std::string row_sum_fault(const double *values, int32_t alength, int motif, int32_t row,
                           const std::string &id);
+
+// Why `alength` background frequencies cannot be rescaled to sum 1 (they are all 0, or their
+// sum overflows); empty when they can.
+std::string background_sum_fault(const double *values, int32_t alength);

@@ -93,7 +93,7 @@ void compute(StatsCache &cache, motifsig::RunRecord &run, const motifsig::Inputs
   apply_search_model(run.model, models);
   progress("reading motif sequences...");
   if (!inputs.sites_path.empty())
-    read_m_seqs(inputs.sites_path.c_str(), models);
+    read_m_seqs(inputs.sites_path.c_str(), models, &warnings);
   else
     take_site_counts(inputs.site_counts, models);
   warn_of_coarse_lattice(run.model, inputs.sites_path, models, dataset, warnings);
@@ -108,7 +108,20 @@ void compute(StatsCache &cache, motifsig::RunRecord &run, const motifsig::Inputs
   cache.plain_kernel = control.plain_kernel;
   std::vector<UncheckedColumn> unchecked;
   evalues.unchecked = &unchecked;
-  my_calc_evalue(models, dataset, cache, evalues);
+  try {
+    my_calc_evalue(models, dataset, cache, evalues);
+  } catch (const BareError &error) {
+    // Without sequences the statistics stop at the placement count with a message that names
+    // no file: the line before it says which file is empty.
+    if (dataset.nseqs != 0) throw;
+    const std::string where = inputs.sequences_path.empty()
+                                  ? std::string("the sequence lengths: none were given")
+                                  : printable(inputs.sequences_path) +
+                                        ": the file holds no sequences (it is empty, holds only "
+                                        "header lines, or ends its lines with carriage returns "
+                                        "alone)";
+    throw BareError(where, error, inputs.sequences_path);
+  }
   freestuff(cache);
   warn_of_unchecked_pvalues(inputs.sites_path, unchecked, warnings);
   warn_of_unplaceable_sites(inputs.sites_path, models, dataset, warnings);

@@ -5,6 +5,7 @@
 #include <limits>
 #include <new>
 
+#include "io/readmodel.h"
 #include "library/memory_inputs.h"
 #include "motifsig/motifsig.h"
 #include "process/diagnostics.h"
@@ -26,14 +27,13 @@ double column_log_pvalue(const std::vector<int64_t> &counts, const std::vector<d
     n += counts[j];
     if (n > std::numeric_limits<int32_t>::max()) input_error("the column has too many sites");
   }
-  double sum = 0;
-  for (size_t j = 0; j < background.size(); ++j) {
+  for (size_t j = 0; j < background.size(); ++j)
     if (!std::isfinite(background[j]) || background[j] < 0)
       input_error("background frequency %g of letter %zu is not a finite, non-negative number",
                   background[j], j + 1);
-    sum += background[j];
-  }
-  if (!(sum > 0)) input_error("the background frequencies add up to 0");
+  const std::string fault =
+      background_sum_fault(background.data(), static_cast<int32_t>(background.size()));
+  if (!fault.empty()) input_error("%s", fault.c_str());
   if (n == 0) return 0;
   try {
     Records records;

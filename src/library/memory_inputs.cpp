@@ -28,6 +28,18 @@ void check_background(const std::vector<double> &background, const Dataset &data
   for (int j = 0; j < dataset.alength; ++j)
     check_value(background[j], "frequency",
                 "of letter '" + printable(std::string(1, dataset.alphabet[j])) + "'");
+  const std::string fault = background_sum_fault(background.data(), dataset.alength);
+  if (!fault.empty()) input_error("%s", fault.c_str());
+}
+
+// A name is one field of the TSV report (the motif file's names are tokens, which hold none of
+// these bytes).
+void check_name(const std::string &name, const char *what, int motif) {
+  if (name.find_first_of("\t\r\n") != std::string::npos)
+    input_error(
+        "the %s of motif %d, '%s', holds a TAB, carriage return or line feed: a name must "
+        "fit one field of the TSV report",
+        what, motif, printable(name).c_str());
 }
 
 }  // namespace
@@ -72,6 +84,8 @@ void take_motifs(const motifsig::Inputs &inputs, Records &records) {
   for (size_t k = 0; k < inputs.motifs.size(); ++k) {
     const motifsig::MotifMatrix &given = inputs.motifs[k];
     const int motif = static_cast<int>(k + 1);
+    check_name(given.id, "id", motif);
+    check_name(given.alt, "alt name", motif);
     if (given.rows.size() > static_cast<size_t>(MAX_MOTIF_WIDTH))
       input_error("motif %d is %zu columns wide; the limit is %d", motif, given.rows.size(),
                   MAX_MOTIF_WIDTH);

@@ -37,6 +37,11 @@ bool write_all(int fd, const std::string &text) {
 }
 
 void write_directly(const char *path, const std::string &text) {
+  if (is_standard_output(path)) {
+    if (!write_all(STDOUT_FILENO, text))
+      file_error(path, 0, "cannot write to standard output: %s", std::strerror(errno));
+    return;
+  }
   int fd = open(path, O_WRONLY | O_TRUNC | O_CLOEXEC);
   if (fd < 0) file_error(path, 0, "cannot write the output: %s", std::strerror(errno));
   if (!write_all(fd, text)) {
@@ -117,7 +122,10 @@ void prepare(PreparedFile &file, const std::string &text,
   if (!follow_links(path, target))
     file_error(path, 0, "cannot write the output: %s", std::strerror(errno));
   split_path(target, directory, file.name);
-  if (file.name.empty()) file_error(path, 0, "cannot create the output file: it is a directory");
+  if (file.name.empty())
+    file_error(path, 0,
+               "cannot create the output file: the path ends with '/', which names a directory, "
+               "not a file");
   // The directory is held open and names in it are short, so any path and name the file
   // system takes can be written.
   for (const auto &dir : dirs)
@@ -249,7 +257,9 @@ void write_files_atomically(const std::vector<OutputFile> &files) {
   try {
     for (const OutputFile &file : files) {
       struct stat info;
-      if (stat(file.path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+      if (is_standard_output(file.path)) {
+        direct.push_back(&file);
+      } else if (stat(file.path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
         if (S_ISDIR(info.st_mode))
           file_error(file.path.c_str(), 0, "cannot write the output: it is a directory");
         direct.push_back(&file);

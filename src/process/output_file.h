@@ -4,7 +4,7 @@
 // permission bits; a new one gets 0666 less the umask. A symbolic link is followed to the file
 // it names, which is created if it does not exist yet. A target that exists and is not a
 // regular file (a terminal, a pipe, /dev/stdout) is written directly, before any file is
-// replaced.
+// replaced. A path of "-" is standard output, written directly too.
 #pragma once
 
 #include <string>

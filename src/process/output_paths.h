@@ -1,6 +1,7 @@
 // Where the outputs go, checked before anything is read or written: no two outputs may be one
 // file, and no output may be one of the inputs, however the paths are spelled. Outputs that are
 // not regular files (/dev/null, a terminal, a pipe) are written directly and may be shared.
+// An output given as "-" is standard output, which only one output may take.
 // The files under --logos are named after the motifs, so they are checked once those are read.
 #pragma once
 

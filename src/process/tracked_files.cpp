@@ -126,7 +126,7 @@ void release_temp_files(size_t count) {
 
 void stop_on_signals() {
   signal(SIGXFSZ, SIG_IGN);
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
     struct sigaction action {
     }, previous{};
     if (sigaction(sig, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;

@@ -4,10 +4,11 @@
 
 #include <cstddef>
 
-// SIGINT, SIGTERM and SIGHUP (unless ignored when the run started, as under nohup) remove the
-// temporary files in flight and then end the process by that signal, so the shell sees status
-// 128 + the signal's number. SIGXFSZ is ignored, so a write beyond the file size limit fails
-// with "File too large" and is reported and cleaned up like any failed write.
+// SIGINT, SIGTERM, SIGHUP and SIGPIPE (a pipe whose reader is gone; unless ignored when the
+// run started, as under nohup) remove the temporary files in flight and then end the process by
+// that signal, so the shell sees status 128 + the signal's number. SIGXFSZ is ignored, so a write
+// beyond the file size limit fails with "File too large" and is reported and cleaned up like any
+// failed write.
 void stop_on_signals();
 
 // Creating or settling a temporary file (creating it and tracking it, or renaming or removing

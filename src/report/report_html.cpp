@@ -1,6 +1,8 @@
 #include "report/report_html.h"
 
+#include <algorithm>
 #include <cmath>
+#include <string_view>
 
 #include "io/number_format.h"
 #include "report/markup.h"
@@ -10,9 +12,18 @@
 #ifndef MOTIFSIG_VERSION
 #define MOTIFSIG_VERSION "unknown"
 #endif
+#ifndef MOTIFSIG_DOCDIR
+#define MOTIFSIG_DOCDIR "/usr/local/share/doc/motifsig"
+#endif
 
 namespace {
 
+// The installed document on the two methods of column p-values, which the page's notes link.
+const char kPvaluesDoc[] = "file://" MOTIFSIG_DOCDIR "/docs/pvalues.md";
+
+// On a narrow screen a logo shrinks to the width of its box, down to a least width that keeps
+// its columns readable (set on each logo), and then scrolls. A word of the command line breaks
+// only when it is wider than the line, never at its hyphens.
 // A box that scrolls sideways shows a shadow at each edge that has more beyond it: the white
 // covers scroll with the content and hide a shadow once its edge is reached.
 const char kStyle[] = R"(<style>
@@ -55,6 +66,8 @@ code, .mono { font-family: ui-monospace, "DejaVu Sans Mono", Menlo, Consolas, mo
     radial-gradient(farthest-side at 100% 50%, rgba(0,0,0,.35), rgba(0,0,0,0)) right / 14px 100% no-repeat scroll; }
 svg.glyphs { position: absolute; }
 svg.logo { display: block; }
+@media (max-width: 600px) { svg.logo { max-width: 100%; height: auto; } }
+.command span { display: inline-block; max-width: 100%; overflow-wrap: anywhere; }
 svg.logo .col:hover .hit { fill: #000; fill-opacity: 0.06; }
 .note { color: #555; font-size: 13px; }
 </style>
@@ -168,7 +181,15 @@ void append_summary(std::string &out, const ReportRecord &record) {
   row(out, "Background", background + "</div>");
   row(out, "Model", search_model(record));
   row(out, "Column p-values", pvalue_method_description(record.pvalues));
-  row(out, "Command", "<code>" + escaped(record.command_line) + "</code>");
+  std::string command;
+  for (size_t start = 0; start <= record.command_line.size();) {
+    const size_t end = std::min(record.command_line.find(' ', start), record.command_line.size());
+    command += (start == 0 ? "<span>" : " <span>") +
+               escaped(std::string_view(record.command_line).substr(start, end - start)) +
+               "</span>";
+    start = end + 1;
+  }
+  row(out, "Command", "<code class=\"command\">" + command + "</code>");
   row(out, "Tool", std::string("motifsig ") + MOTIFSIG_VERSION);
   out += "</table>\n";
 }
@@ -212,7 +233,7 @@ void append_motif_table(std::string &out, const std::vector<Model> &models) {
   out += "</tbody>\n</table></div>\n";
 }
 
-void append_logo_note(std::string &out, const LogoScales &scales) {
+void append_logo_note(std::string &out, const LogoScales &scales, PvalueMethod method) {
   out +=
       "<h2>Logos</h2>\n<p class=\"note\">Each letter is as tall as its probability times the "
       "column's relative entropy against the background, in bits; the tallest letter is on top, "
@@ -221,8 +242,12 @@ void append_logo_note(std::string &out, const LogoScales &scales) {
       "log-likelihood ratio, on one scale for every logo of this page: 0 to " +
       rounded(scales.max_bar) + " here. The scale stops at " + rounded(kMaxBarScale) +
       ": a bar beyond it has a red notch on top. The dashed line marks p&#160;=&#160;" +
+      rounded(kColumnPvalueLine) + "; bars that rise above it (p below " +
       rounded(kColumnPvalueLine) +
-      "; darker bars are below it. Hover over a column for its numbers.</p>\n"
+      ") are dark, the others light. Hover over a column for its numbers. The p-values come from "
+      "the " +
+      pvalue_method_name(method) + " method (see Column p-values above); <a href=\"" + kPvaluesDoc +
+      "\">docs/pvalues.md</a>, in motifsig's documentation, explains both methods.</p>\n"
       "<div class=\"logos\">\n";
 }
 
@@ -267,7 +292,7 @@ std::string format_html_report(const ReportRecord &record) {
   append_summary(out, record);
   append_motif_table(out, models);
   const LogoScales scales = logo_scales(models, dataset);
-  append_logo_note(out, scales);
+  append_logo_note(out, scales, record.pvalues);
   for (size_t k = 0; k < models.size(); ++k)
     append_logo_card(out, models[k], dataset, scales, k + 1);
   out += "</div>\n";

@@ -9,7 +9,7 @@ std::string format_tsv_report(const std::vector<Model> &models) {
       "evalue\tevalue\n";
   for (size_t k = 0; k < models.size(); ++k) {
     const Model &model = models[k];
-    // Names are single tokens of the motif file, so they hold no TAB or line feed.
+    // Names are tokens of the motif file, or names the library checked: no TAB, CR or LF.
     out += std::to_string(k + 1) + '\t' + model.id + '\t' + model.alt + '\t';
     out += std::to_string(model.w) + '\t' + std::to_string(model.nsites) + '\t';
     append_exact(out, model.llr);

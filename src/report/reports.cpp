@@ -1,6 +1,7 @@
 #include "report/reports.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
@@ -34,9 +35,12 @@ const char *pvalue_method_name(PvalueMethod method) {
 
 const char *pvalue_method_description(PvalueMethod method) {
   return method == PvalueMethod::accurate
-             ? "accurate: exact, a fine lattice or a tilted FFT reading, within 2% of the exact "
-               "tail"
-             : "lattice: each column's LLR rounded to a grid of 200 steps";
+             ? "Accurate (--pvalues accurate): every column's p-value is within 2% of the exact "
+               "one, so a motif with many sites usually gets a smaller, more significant E-value "
+               "than the default lattice gives it."
+             : "Lattice, the default: each column's LLR is rounded to a grid of 200 steps, as "
+               "stored motif files were computed, which overstates the p-values (and the "
+               "E-values) of motifs with hundreds of sites.";
 }
 
 const char *site_model_name(MOTYPE site_model) {
@@ -102,6 +106,13 @@ void make_logos_dir(const std::string &logos_dir) {
   const int saved = errno;
   struct stat info;
   if (saved == EEXIST && stat(path, &info) == 0 && S_ISDIR(info.st_mode)) return;
+  std::string target(4096, '\0');
+  const ssize_t size = saved == EEXIST ? readlink(path, target.data(), target.size()) : -1;
+  if (size >= 0)
+    file_error(path, 0,
+               "cannot create the directory for --logos: the path is a symbolic link to '%s', "
+               "which does not exist; give the directory itself, or create it first",
+               printable(target.substr(0, static_cast<size_t>(size))).c_str());
   file_error(path, 0, "cannot create the directory for --logos: %s", std::strerror(saved));
 }
 

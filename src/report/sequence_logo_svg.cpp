@@ -211,23 +211,41 @@ std::string logo_svg(const Model &model, const Dataset &dataset, const LogoScale
   const double height = bars_bottom + kValues + kBottom;
   const double px_per_bit = kLogo / scales.max_bits;
 
+  // A file of its own is drawn by converters too, some of which fill what has no fill and no
+  // stroke black, show a missing background black, and drop what a clip path holds: it has a
+  // white background, no stroke unless one is given, no invisible hover boxes, and clips its
+  // letters only when some are text, whose heights are approximate.
+  bool text_letters = false;
+  for (int j = 0; j < A; ++j) text_letters = text_letters || !glyph_outline(dataset.alphabet[j]);
+  const bool clip = !standalone || text_letters;
   std::string out;
   if (standalone)
     out +=
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" "
-        "xmlns:xlink=\"http://www.w3.org/1999/xlink\" ";
-  else
-    appendf(out, "<svg class=\"logo\" id=\"logo-%zu\" ", number);
+        "xmlns:xlink=\"http://www.w3.org/1999/xlink\" stroke=\"none\" ";
+  else  // shrinks on a narrow screen, to 14 pixels a column at the least
+    appendf(out, "<svg class=\"logo\" id=\"logo-%zu\" style=\"min-width:%.0fpx\" ", number,
+            std::min(width, kLeft + model.w * 14 + kRight));
   appendf(out,
           "width=\"%.0f\" height=\"%.0f\" viewBox=\"0 0 %.0f %.0f\" font-family=\"sans-serif\" "
-          "role=\"img\" aria-label=\"sequence logo of motif %zu\"><defs>",
+          "role=\"img\" aria-label=\"sequence logo of motif %zu\">",
           width, height, width, height, number);
-  if (standalone) out += glyph_paths(dataset);
+  if (standalone) {
+    const std::string id = model.id == std::to_string(number) ? "" : model.id;
+    out += "<title>Sequence logo of motif " + std::to_string(number) +
+           (id.empty() ? "" : " (" + escaped(id) + ")") + "</title><defs>" + glyph_paths(dataset);
+  } else {
+    out += "<defs>";
+  }
   // Letters stay inside the logo's box whatever their shapes, text glyphs included.
-  appendf(out,
-          "<clipPath id=\"clip-%zu\"><rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" "
-          "height=\"%.1f\"/></clipPath></defs>",
-          number, kLeft, kTop, model.w * column, kLogo);
+  if (clip)
+    appendf(out,
+            "<clipPath id=\"clip-%zu\"><rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" "
+            "height=\"%.1f\"/></clipPath>",
+            number, kLeft, kTop, model.w * column, kLogo);
+  out += "</defs>";
+  if (standalone)
+    appendf(out, "<rect width=\"%.0f\" height=\"%.0f\" fill=\"#fff\"/>", width, height);
   append_axes(out, model, scales, column);
 
   std::vector<int> order(static_cast<size_t>(A));
@@ -240,10 +258,16 @@ std::string logo_svg(const Model &model, const Dataset &dataset, const LogoScale
                      [&](int a, int b) { return model.matrix[i][a] < model.matrix[i][b]; });
     out += "<g class=\"col\"><title>";
     out += column_title(model, dataset, i, std::vector<int>(order.rbegin(), order.rend()));
-    appendf(out,
-            "</title><rect class=\"hit\" x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" "
-            "fill-opacity=\"0\"/><g clip-path=\"url(#clip-%zu)\">",
-            x, kTop, column, bars_bottom + kValues - kTop, number);
+    out += "</title>";
+    if (!standalone)
+      appendf(out,
+              "<rect class=\"hit\" x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" "
+              "fill-opacity=\"0\"/>",
+              x, kTop, column, bars_bottom + kValues - kTop);
+    if (clip)
+      appendf(out, "<g clip-path=\"url(#clip-%zu)\">", number);
+    else
+      out += "<g>";
     double y = logo_bottom;
     if (entropy > 0 && std::isfinite(entropy)) {
       for (int j : order) {

@@ -152,6 +152,33 @@ TEST(Faults, SignalWhileWritingLeavesOneCompleteSet) {
   }
 }
 
+// A report into a pipe whose reader is gone ends the run by SIGPIPE, as any signal does: the
+// other outputs' temporary files are removed and the earlier files stay.
+TEST(Faults, PipeWithoutReaderLeavesNoTemporaryFile) {
+  TempDir dir, out_dir;
+  const std::string out = out_dir.write("out.txt", "earlier\n");
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  close(ends[0]);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    signal(SIGPIPE, SIG_DFL);
+    std::vector<std::string> args =
+        example_run({"-q", "--tsv", "/dev/stdout", "--json", out_dir.path("r.json")}, out);
+    std::vector<char *> argv{const_cast<char *>(MOTIFSIG_EXE)};
+    for (std::string &arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    if (dup2(ends[1], STDOUT_FILENO) >= 0) execv(MOTIFSIG_EXE, argv.data());
+    _exit(127);
+  }
+  close(ends[1]);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGPIPE) << status;
+  EXPECT_EQ(out_dir.files(), std::vector<std::string>{"out.txt"});
+  EXPECT_EQ(read_file(out), "earlier\n");
+}
+
 // A rename that fails after others succeeded: those are put back, a replaced file with its
 // earlier text and a new one taken away, so the set is as before the run.
 TEST(Faults, FailedRenamePutsBackTheOthers) {

@@ -18,7 +18,8 @@ TEST(PvaluesOption, LatticeIsTheDefaultAndAccurateChangesOnlyEvalues) {
     return read_file(dir.path(out));
   };
   const std::string plain = run({}, "plain"), lattice = run({"--pvalues", "lattice"}, "lattice");
-  const std::string accurate = run({"--pvalues", "accurate"}, "accurate");
+  const std::string accurate =
+      run({"--pvalues", "accurate", "--html", dir.path("accurate.html")}, "accurate");
   EXPECT_EQ(plain, lattice);
   std::istringstream a(plain), b(accurate);
   std::string la, lb;
@@ -30,4 +31,13 @@ TEST(PvaluesOption, LatticeIsTheDefaultAndAccurateChangesOnlyEvalues) {
   }
   EXPECT_FALSE(std::getline(b, lb));
   EXPECT_GT(changed, 0);
+  // The page says in plain words which method computed the p-values, which way that moves the
+  // E-values, and where both methods are explained.
+  const std::string html = read_file(dir.path("accurate.html"));
+  for (const char *words :
+       {"Accurate (--pvalues accurate): every column's p-value is within 2% of the exact one, so "
+        "a motif with many sites usually gets a smaller, more significant E-value",
+        "The p-values come from the accurate method", "/docs/pvalues.md\">docs/pvalues.md</a>",
+        "bars that rise above it (p below 0.05) are dark, the others light"})
+    EXPECT_NE(html.find(words), std::string::npos) << words;
 }

@@ -202,7 +202,8 @@ TEST(Reports, HeadlessChromiumRendersTheDnaReport) {
   EXPECT_EQ(count(dom, "<svg class=\"logo\""), 3u);
   EXPECT_GE(count(dom, "<use href=\"#glyph-"), 30u);
   EXPECT_NE(dom.find("3.70728e-26"), std::string::npos);
-  // At phone width nothing sticks out of the page, and clicks on a heading sort the table.
+  // At phone width nothing sticks out of the page, logo 1 shrinks into its box, no word of the
+  // command line wraps, and clicks on a heading sort the table.
   dir.write(
       "probe.html",
       "<iframe src=\"r.html\" style=\"width:420px;height:800px\"></iframe><p id=\"result\">"
@@ -211,7 +212,12 @@ TEST(Reports, HeadlessChromiumRendersTheDnaReport) {
       "  var heading = page.querySelectorAll('table.motifs th')[4], result = [];"
       "  function order() { return Array.prototype.map.call("
       "    page.querySelectorAll('table.motifs tbody tr'), function (r) { return r.id; }); }"
-      "  result.push(root.scrollWidth <= root.clientWidth, order());"
+      "  var logo = page.getElementById('logo-1').getBoundingClientRect();"
+      "  var box = page.querySelector('#motif-1 .scroll').getBoundingClientRect();"
+      "  var words = page.querySelectorAll('code.command span');"
+      "  result.push(root.scrollWidth <= root.clientWidth, logo.right <= box.right + 0.5,"
+      "    words.length > 5 && Array.prototype.every.call(words, function (w) {"
+      "      return w.textContent.length > 24 || w.offsetHeight < 30; }), order());"
       "  heading.click(); result.push(order()); heading.click(); result.push(order());"
       "  document.getElementById('result').textContent = result.join(' ');"
       "};</script>");
@@ -219,13 +225,38 @@ TEST(Reports, HeadlessChromiumRendersTheDnaReport) {
                    "--allow-file-access-from-files --dump-dom >" + dir.path("probe-dom.html")),
             0);
   EXPECT_NE(read_file(dir.path("probe-dom.html"))
-                .find(">true row-1,row-2,row-3 row-1,row-3,row-2 row-2,row-3,row-1<"),
+                .find(">true true true row-1,row-2,row-3 row-1,row-3,row-2 row-2,row-3,row-1<"),
             std::string::npos)
       << read_file(dir.path("probe-dom.html"));
   // A page with logos draws far more than a blank page does.
   ASSERT_EQ(render("file://" + dir.path("r.html"), "--screenshot=" + dir.path("report.png")), 0);
   ASSERT_EQ(render("about:blank", "--screenshot=" + dir.path("blank.png")), 0);
   EXPECT_GT(read_file(dir.path("report.png")).size(), 5 * read_file(dir.path("blank.png")).size());
+}
+
+// A logo file opens on white in the converters Debian packages (a converter that shows what
+// has no fill black, or drops a clipped group, left it black or without letters), and says
+// what it is in its title.
+TEST(Reports, LogoFilesConvertOnWhite) {
+  if (std::system("test -x /usr/bin/convert -a -x /usr/bin/rsvg-convert") != 0)
+    GTEST_SKIP() << "no ImageMagick or rsvg-convert (apt-get install imagemagick librsvg2-bin)";
+  TempDir dir;
+  ASSERT_EQ(run_tool(with_reports(dir, "")).status, 0);
+  const std::string svg = dir.path("logos/motif-1.svg");
+  EXPECT_NE(read_file(svg).find("<title>Sequence logo of motif 1</title>"), std::string::npos);
+  // Red, green and blue summed over a corner and a point above column 1's letters, after
+  // flattening on black: 6 when both are opaque white.
+  const std::string white =
+      " -background black -flatten -format "
+      "'%[fx:p{1,1}.r+p{1,1}.g+p{1,1}.b+p{60,20}.r+p{60,20}.g+p{60,20}.b]' "
+      "info: >" +
+      dir.path("white");
+  const std::string converters[] = {"/usr/bin/convert svg:" + svg,
+                                    "/usr/bin/rsvg-convert " + svg + " | /usr/bin/convert png:-"};
+  for (const std::string &command : converters) {
+    ASSERT_EQ(std::system((command + white + " 2>/dev/null").c_str()), 0) << command;
+    EXPECT_EQ(read_file(dir.path("white")), "6") << command;
+  }
 }
 
 // The warnings of a run are in its reports too, word for word, and so is its date.

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -199,8 +200,12 @@ TEST(Library, InputFaultsComeBackAsErrors) {
     } catch (const motifsig::Error &error) {
       EXPECT_EQ(error.exit_status(), tool.status);
       const std::string what = error.what();
-      // The allocation failure of an empty sequence set is printed as it stands.
+      // The allocation failure of an empty sequence set is printed as it stands, after a line
+      // that names the file.
       const bool bare = what.rfind("Resize(", 0) == 0;
+      if (what.find("\nResize(") != std::string::npos) {
+        EXPECT_EQ(error.file(), c.files[0]);
+      }
       const std::string help =
           tool.status == 2 ? "\nTry 'motifsig --help' for more information." : "";
       EXPECT_EQ(tool.err, (bare ? "" : "motifsig: ") + what + help + "\n");
@@ -249,6 +254,22 @@ TEST(Library, InputFaultsComeBackAsErrors) {
          in.background_override = {1, 1};
        },
        "the background override gives 2 of the 4 letter frequencies"},
+      {[](motifsig::Inputs &in) {
+         in.background = {0, 0, 0, 0};
+       },
+       "the background frequencies are all 0: at least one letter needs a frequency above 0"},
+      {[](motifsig::Inputs &in) {
+         in.background_override = {1e308, 1e308, 1e308, 1e308};
+       },
+       "the background frequencies add up to more than the largest number, so they cannot be "
+       "rescaled to sum 1: give frequencies (or smaller counts)"},
+      // A name is one field of the TSV report, one token of a motif file.
+      {[](motifsig::Inputs &in) { in.motifs[0].id = "a\tb"; },
+       "the id of motif 1, 'a\\x09b', holds a TAB, carriage return or line feed: a "
+       "name must fit one field of the TSV report"},
+      {[](motifsig::Inputs &in) { in.motifs[0].alt = "a\r\n"; },
+       "the alt name of motif 1, 'a\\x0d\\x0a', holds a TAB, carriage return or line feed: "
+       "a name must fit one field of the TSV report"},
   };
   for (const auto &[spoil, message] : memory_cases) {
     motifsig::Inputs inputs = good;
@@ -257,8 +278,33 @@ TEST(Library, InputFaultsComeBackAsErrors) {
   }
   for (const auto &[counts, background] :
        std::vector<std::pair<std::vector<int64_t>, std::vector<double>>>{
-           {{1, -1}, {0.5, 0.5}}, {{1, 1}, {0.5, 0.25, 0.25}}, {{1}, {}}})
+           {{1, -1}, {0.5, 0.5}},
+           {{1, 1}, {0.5, 0.25, 0.25}},
+           {{1}, {}},
+           {{1, 1}, {0, 0}},
+           {{1, 1}, {1e308, 1e308}}})
     EXPECT_THROW(motifsig::column_log_pvalue(counts, background), motifsig::Error);
+}
+
+// The public header explains its fields by the tool's options: each must be one the tool takes.
+TEST(Library, HeaderNamesOnlyOptionsOfTheTool) {
+  const std::string header = read_file(MOTIFSIG_EXAMPLES "/../include/motifsig/motifsig.h");
+  const std::string help = run_tool({"--help"}).out;
+  const std::regex option("--[a-z][a-z-]*");
+  int named = 0;
+  for (std::sregex_iterator it(header.begin(), header.end(), option), end; it != end; ++it, ++named)
+    EXPECT_TRUE(std::regex_search(help, std::regex(it->str() + "[ ,=]"))) << it->str();
+  EXPECT_GE(named, 3);
+}
+
+// The citation names the latest release the changelog lists, with its date.
+TEST(Library, CitationNamesTheLatestRelease) {
+  const std::string changelog = read_file(MOTIFSIG_EXAMPLES "/../CHANGELOG.md");
+  const std::string citation = read_file(MOTIFSIG_EXAMPLES "/../CITATION.cff");
+  std::smatch release;
+  ASSERT_TRUE(std::regex_search(changelog, release, std::regex("\n## ([0-9.]+) - ([0-9-]+)\n")));
+  EXPECT_NE(citation.find("\nversion: " + release[1].str() + "\n"), std::string::npos);
+  EXPECT_NE(citation.find("\ndate-released: " + release[2].str() + "\n"), std::string::npos);
 }
 
 }  // namespace

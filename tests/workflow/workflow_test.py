@@ -1,5 +1,6 @@
-"""Runs the bundled workflow for real: four datasets, one searched on both strands, then one
-broken dataset beside them.
+"""Runs the bundled workflow for real: four datasets, one searched on both strands, and one
+whose name holds characters with a meaning in a URL; then one broken dataset beside them; then
+sample sheets that are refused before any job runs.
 
 Usage: workflow_test.py MOTIFSIG EXAMPLES_DIR. Exits 77 (skipped) when Snakemake is absent.
 """
@@ -35,6 +36,10 @@ def check(condition, message):
 with tempfile.TemporaryDirectory() as scratch:
     shutil.copytree(examples, Path(scratch) / "examples")
     workdir = Path(scratch) / "examples" / "workflow"
+    odd = "run#2?%"
+    files = "data/dna-subset/peaks.fa\tdata/dna-subset/motifs.txt\tdata/dna-subset/sites.tsv"
+    with open(workdir / "samples.tsv", "a") as sheet:
+        sheet.write(f"{odd}\t{files}\n")
     datasets = [row["dataset"] for row in table(workdir / "samples.tsv")]
 
     run = snakemake(workdir)
@@ -67,6 +72,7 @@ with tempfile.TemporaryDirectory() as scratch:
           f"the index lacks {both['dataset']} or its E-value {best}:\n{index}")
     for d in datasets:
         check((workdir / "results" / d / "report.html").exists(), f"no HTML report of {d}")
+    check('<a href="run%232%3F%25/report.html">' in index, f"no quoted link to {odd}:\n{index}")
 
     # A broken motif file fails its own job with the tool's message; --keep-going lets the
     # other datasets finish.
@@ -82,4 +88,22 @@ with tempfile.TemporaryDirectory() as scratch:
           f"the tool's message is not shown:\n{run.stderr}")
     for d in datasets:
         check((workdir / "results" / d / "motifs.tsv").exists(), f"dataset {d} did not finish")
-print("workflow: merged table and failure handling as expected")
+    # A sheet the workflow cannot run is refused before any job, naming the line and column.
+    header = "dataset\tsequences\tmotifs\tsites\tstrands\tpalindromic"
+    bad_sheets = [
+        (f"{header}\na\t{files}\t\t\na\t{files}\t2\t\n",
+         "line 3, column dataset: 'a' is the dataset of line 2 too"),
+        (f"{header}\na\t{files}\t\tyes\n", "line 2, column palindromic: yes needs strands 2"),
+        (f"{header}\n\t{files}\t\t\n", "line 2, column dataset: '' cannot name a directory"),
+        ("dataset\tsequences\tmotifs\nb\tx\ty\n", "line 1: no column sites"),
+        (f"dataset\tsequences\tmotifs\tsites\tStrands\na\t{files}\t2\n",
+         "line 1: unknown column 'Strands'"),
+    ]
+    shutil.rmtree(workdir / "results")
+    for text, message in bad_sheets:
+        (workdir / "bad.tsv").write_text(text)
+        run = snakemake(workdir, "samples=bad.tsv")
+        check(run.returncode != 0 and f"sample sheet bad.tsv, {message}" in run.stdout + run.stderr,
+              f"sheet {text!r} not refused with {message!r}:\n{run.stdout}{run.stderr}")
+        check(not (workdir / "results").exists(), f"sheet {text!r}: a job ran")
+print("workflow: merged table, failure handling and sheet checks as expected")

@@ -8,7 +8,7 @@ dataset was run with.
 import csv
 import html
 import math
-import os
+import urllib.parse
 
 SIGNIFICANT = 0.05
 
@@ -45,7 +45,8 @@ with open(snakemake.output.summary, "w") as out:
 def index_row(dataset, options):
     table = tables[dataset]
     best = min(table, key=log10_evalue, default=None)
-    report = os.path.relpath(os.path.join("results", dataset, "report.html"), "results")
+    # A name may hold characters with a meaning in a URL ('#', '?', '%'): the link quotes them.
+    report = urllib.parse.quote(dataset, safe="") + "/report.html"
     cells = [f'<a href="{html.escape(report)}">{html.escape(dataset)}</a>',
              f"<code>{html.escape(options)}</code>" if options else "defaults",
              str(len(table))]
