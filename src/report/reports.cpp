@@ -102,7 +102,7 @@ void make_logos_dir(const std::string &logos_dir) {
   const int saved = errno;
   struct stat info;
   if (saved == EEXIST && stat(path, &info) == 0 && S_ISDIR(info.st_mode)) return;
-  file_error(path, 0, "cannot create the directory for --logos: %s", std::strerror(saved));
+  system_file_error(path, saved, "cannot create the directory for --logos");
 }
 
 std::vector<OutputFile> format_reports(const ReportRecord &record, const ReportFiles &files) {

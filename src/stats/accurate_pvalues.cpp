@@ -4,6 +4,7 @@
 #include <map>
 #include <tuple>
 
+#include "process/cancellation.h"
 #include "stats/llr_threads.h"
 
 std::vector<ColumnAnswer> answer_column_requests(const std::vector<ColumnRequest> &requests,
@@ -21,6 +22,7 @@ std::vector<ColumnAnswer> answer_column_requests(const std::vector<ColumnRequest
   std::atomic<size_t> next{0};
   auto worker = [&] {
     for (size_t i; (i = next.fetch_add(1)) < distinct.size();) {
+      throw_if_cancelled();
       const ColumnRequest &r = requests[distinct[i]];
       answers[i].log_pvalue = column_log_tail(r.N, r.background, r.x, &answers[i].method);
     }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "process/cancellation.h"
 #include "stats/llr_distr.h"
 #include "stats/log_constants.h"
 #include "stats/log_tables.h"
@@ -97,9 +98,9 @@ double *llr_distr_plain(int alength, double *background, int N, int desired_rang
   }
   // Rows are updated in place from the top down, so the rows below still hold the earlier
   // letters' distribution; count 0 of the new letter is what a row already holds.
-  for (int a = 1; a < alength; ++a) {
+  for (int a = 1; a < alength && !cancel_requested(); ++a) {
     const int n_last = a == alength - 1 ? N : 0;
-    for (int n = N; n >= n_last; --n) {
+    for (int n = N; n >= n_last && !cancel_requested(); --n) {
       for (int k = 1; k <= n; ++k) {
         const int lo_k = minI[n - k], hi_k = maxI[n - k];
         int top = static_cast<int>(hi_k - (hi_k - lo_k + 1) * (1 - frac));
@@ -118,16 +119,24 @@ double *llr_distr_plain(int alength, double *background, int N, int desired_rang
     }
   }
 
+  const auto release = [&] {
+    free_rows(count_score, alength);
+    free_rows(count_logp, alength);
+    free_rows(partial, N + 1);
+    std::free(minI);
+    std::free(maxI);
+  };
+  if (cancel_requested()) {
+    release();
+    throw_if_cancelled();
+  }
+
   *range = maxI[N] - minI[N];
   *offset = *offset + minI[N];
   double *prob = nullptr;
   Resize(prob, static_cast<long>(*range) + 2, "prob", "*range+2", "double");
   for (int j = 0; j <= *range; ++j) prob[j] = partial[N][minI[N] + j];
 
-  free_rows(count_score, alength);
-  free_rows(count_logp, alength);
-  free_rows(partial, N + 1);
-  std::free(minI);
-  std::free(maxI);
+  release();
   return prob;
 }
