@@ -75,8 +75,8 @@ class OutputError(Error, OSError):
     def __init__(self, message: str, *, file: str | None = None, line: int | None = None,
                  exit_status: int = 1, errno: int | None = None) -> None:
         super().__init__(message, file=file, line=line, exit_status=exit_status)
-        self.errno = errno
-        self.strerror = os.strerror(errno) if errno else None
+        self.errno = errno  # type: ignore[assignment]  # None, as OSError has it without one
+        self.strerror = os.strerror(errno) if errno else None  # type: ignore[assignment]
         self.filename = file
 
     def __str__(self) -> str:  # the tool's message, not OSError's "[Errno N] ..."
@@ -312,7 +312,7 @@ class Result:
 
     def to_json(self, command_line: str = "") -> str:
         """The JSON document the tool writes with --json (docs/reports.md describes it)."""
-        return self._raw.json_text(command_line)
+        return str(self._raw.json_text(command_line))
 
     def write(self, output: Path | None, *, tsv: Path | None = None, json: Path | None = None,
               html: Path | None = None, logos: Path | None = None,
@@ -424,8 +424,8 @@ def _motif_count(path: Path) -> int | None:
     try:
         with open(path, "rb") as file:
             packed = file.read(2) == b"\x1f\x8b"
-        with (gzip.open if packed else open)(path, "rb") as file:
-            return sum(b"letter-probability matrix" in line for line in file)
+        with gzip.open(path, "rb") if packed else open(path, "rb") as lines:
+            return sum(b"letter-probability matrix" in line for line in lines)
     except (OSError, EOFError, zlib.error):
         return None
 
@@ -516,7 +516,7 @@ def analyse(sequences: Sequences, motifs: MotifsInput, motif_sites: SitesInput |
                             "motif sites (the site file, or the site counts)")
         _warnings.warn("analyse(): give the site input third, by position; sites= is now the "
                        "option --sites (sites_model= before)", DeprecationWarning, stacklevel=2)
-        motif_sites, sites = sites, "per-sequence"  # type: ignore[assignment]
+        motif_sites, sites = sites, "per-sequence"
     if sites_model is not None:
         _warnings.warn("analyse(): sites_model= is now sites=, as the option --sites",
                        DeprecationWarning, stacklevel=2)
@@ -542,8 +542,8 @@ def analyse(sequences: Sequences, motifs: MotifsInput, motif_sites: SitesInput |
     inputs.fasta = _flag(fasta, "fasta")
     if background is None:
         pass
-    elif _is_path(background):
-        inputs.background_path = _path(background, "background")  # type: ignore[arg-type]
+    elif isinstance(background, (str, os.PathLike)):
+        inputs.background_path = _path(background, "background")
     else:
         inputs.background_override = _numbers(background, "background")
     _sites(inputs, motif_sites, _motifs(inputs, motifs))
