@@ -138,6 +138,7 @@ motifsig::Result run_analysis(StatsCache &cache, const motifsig::Inputs &inputs,
     const CancelScope cancel(control.cancel);
     try {
       compute(cache, *run, inputs, control, hooks, warnings);
+      throw_if_cancelled();  // numbers cut short are never a result
     } catch (...) {
       freestuff(cache);
       throw;

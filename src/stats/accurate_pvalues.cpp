@@ -29,6 +29,7 @@ std::vector<ColumnAnswer> answer_column_requests(const std::vector<ColumnRequest
   };
   if (!distinct.empty())
     run_on_threads(static_cast<int>(std::min<size_t>(threads, distinct.size())), worker);
+  throw_if_cancelled();  // a tail cut short is never an answer
   std::vector<ColumnAnswer> out(requests.size());
   for (size_t i = 0; i < requests.size(); ++i) out[i] = answers[same_as[i]];
   return out;

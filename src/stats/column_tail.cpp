@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "process/cancellation.h"
+
 namespace {
 // Enumeration steps tried first (about a tenth of a second), and when the tilted readings
 // never agree (seconds).
@@ -29,6 +31,7 @@ double split_log_tail(int N, const std::vector<double> &q, double x, const Spars
   *method = TailMethod::exact;
   double log_p = -INFINITY;
   for (long k : sparse.counts) {
+    throw_if_cancelled();
     TailMethod used = TailMethod::exact;
     const double split = two_letter_llr(N, r, s, k);
     const double rest_tail = column_log_tail(static_cast<int>(N - k), rest, x - split, &used);

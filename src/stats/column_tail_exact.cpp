@@ -2,6 +2,7 @@
 #include <cmath>
 #include <numeric>
 
+#include "process/cancellation.h"
 #include "stats/column_tail.h"
 
 namespace {
@@ -21,6 +22,7 @@ struct Enumeration {
 
   void visit(int j, long M, double t, double log_w) {
     if (gave_up) return;
+    throw_if_cancelled();
     if (++work > budget) {
       gave_up = true;
       return;

@@ -3,6 +3,7 @@
 #include <numeric>
 #include <vector>
 
+#include "process/cancellation.h"
 #include "stats/column_tail.h"
 
 namespace {
@@ -122,6 +123,7 @@ bool fine_lattice_log_tail_checked(int N, const std::vector<double> &q, double x
   if (!fits(0.02)) return false;
   double previous = *log_p = fine_lattice_log_tail(N, q, x, 0.02);
   for (double h = 0.01; h >= 0.0025 && fits(h); h /= 2) {
+    throw_if_cancelled();
     *log_p = fine_lattice_log_tail(N, q, x, h);
     if (std::fabs(*log_p - previous) <= kTiltedAgreement) return true;
     previous = *log_p;

@@ -5,6 +5,7 @@
 #include <complex>
 #include <vector>
 
+#include "process/cancellation.h"
 #include "stats/column_tail.h"
 
 namespace {
@@ -264,7 +265,7 @@ double read_tilted(int N, const std::vector<double> &q, double x, const Tilt &ti
   std::vector<double> cell(size_t(L) * L);
   long count_shift = 0;  // whole-count grids: the sum of the letters' integer centres
   auto wrap = [L](long i) { return static_cast<int>(((i % L) + L) % L); };
-  for (int a = 0; a < A; ++a) {
+  for (int a = 0; a < A && !cancel_requested(); ++a) {  // cancelled: the run throws, unread
     letter_atoms(N, N * q[a], u, v, false, atoms);
     const Moments ma = moments_of(atoms);
     if (sparse != nullptr) note_sparse(a, atoms, ma, sparse);
@@ -335,6 +336,7 @@ bool tilted_log_tail_checked(int N, const std::vector<double> &q, double x, doub
   if (sparse != nullptr) *sparse = SparseLetter{};
   double previous = read_tilted(N, q, x, tilt, 16, atoms, sparse);
   for (int cells = 32; cells <= 128; cells *= 2) {
+    throw_if_cancelled();
     *log_p = read_tilted(N, q, x, tilt, cells, atoms);
     if (std::fabs(*log_p - previous) <= kTiltedAgreement) return true;
     previous = *log_p;

@@ -58,6 +58,14 @@ double *llr_distr_plain(int alength, double *background, int N, int desired_rang
   Resize(minI, static_cast<long>(N) + 1, "minI", "N+1", "int");
   Resize(maxI, static_cast<long>(N) + 1, "maxI", "N+1", "int");
 
+  double **partial = nullptr;
+  const auto release = [&] {
+    free_rows(count_score, alength);
+    free_rows(count_logp, alength);
+    if (partial != nullptr) free_rows(partial, N + 1);
+    std::free(minI);
+    std::free(maxI);
+  };
   const LlrPrologue pro = llr_prologue(alength, background, N, desired_range);
   *alpha = pro.alpha;
 
@@ -69,7 +77,7 @@ double *llr_distr_plain(int alength, double *background, int N, int desired_rang
     const double lp = std::log(LOG_GUARD + p);
     count_score[a][0] = 0;
     count_logp[a][0] = 0;
-    for (int k = 1; k <= N; ++k) {
+    for (int k = 1; k <= N && !cancel_requested(); ++k) {
       count_score[a][k] = round_half_away((*alpha * k) * std::log(k / (N * p)));
       count_logp[a][k] = count_logp[a][k - 1] + lp - std::log(static_cast<double>(k));
       for (int m = 1; m <= k; ++m) {
@@ -80,6 +88,10 @@ double *llr_distr_plain(int alength, double *background, int N, int desired_rang
       }
     }
   }
+  if (cancel_requested()) {
+    release();
+    throw_if_cancelled();
+  }
   int lo = minI[0], hi = maxI[0];
   for (int n = 1; n <= N; ++n) {
     if (minI[n] < lo) lo = minI[n];
@@ -87,7 +99,7 @@ double *llr_distr_plain(int alength, double *background, int N, int desired_rang
   }
   *offset = lo - 1;  // partial score s sits at column s - offset, in 1 .. hi - lo + 1
 
-  double **partial = alloc_rows<double>(N + 1, hi - lo + 3);
+  partial = alloc_rows<double>(N + 1, hi - lo + 3);
   for (int n = 0; n <= N; ++n)
     for (int j = 0; j <= hi - lo + 1; ++j) partial[n][j] = LOG_ZERO;
 
@@ -119,13 +131,6 @@ double *llr_distr_plain(int alength, double *background, int N, int desired_rang
     }
   }
 
-  const auto release = [&] {
-    free_rows(count_score, alength);
-    free_rows(count_logp, alength);
-    free_rows(partial, N + 1);
-    std::free(minI);
-    std::free(maxI);
-  };
   if (cancel_requested()) {
     release();
     throw_if_cancelled();
