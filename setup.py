@@ -44,6 +44,9 @@ class CMakeBuild(build_ext):
 
 
 setup(version=version(),
+      package_dir={"": "src/python"},
+      packages=["motifsig"],
+      package_data={"motifsig": ["py.typed", "*.pyi"]},
       ext_modules=[Extension("motifsig._motifsig", sources=[])],
       cmdclass={"build_ext": CMakeBuild},
       # Apart from the developers' CMake directory, build/.

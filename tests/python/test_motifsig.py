@@ -273,9 +273,12 @@ def test_versions_agree_everywhere():
                        for part in ("MAJOR", "MINOR", "PATCH"))
     assert motifsig.__version__ == version
     assert tool("--version").stdout == f"motifsig {version}\n"
-    assert re.search(r"^version: (\S+)$", (root / "CITATION.cff").read_text(), re.M)[1] == version
-    releases = re.findall(r"^## (\d+\.\d+\.\d+)", (root / "CHANGELOG.md").read_text(), re.M)
-    assert releases[0] == version
+    citation = (root / "CITATION.cff").read_text()
+    released = [re.search(rf"^{key}: (\S+)$", citation, re.M)[1]
+                for key in ("version", "date-released")]
+    changelog = (root / "CHANGELOG.md").read_text()
+    assert re.findall(r"^## (\d+\.\d+\.\d+) - (\S+)$", changelog, re.M)[0] == (
+        version, released[1]) and released[0] == version
 
 
 # A program that analyses or writes in a loop until it is signalled, then says how it ended.
