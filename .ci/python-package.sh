@@ -2,7 +2,7 @@
 # The Python package as a user installs it, each time into a fresh virtual environment that sees
 # Debian's packages: `pip install --no-build-isolation .`, then a wheel from `python3 -m build
 # --no-isolation --wheel`. In each, examples/python/evalues.py prints the E-values that the tool
-# ($1) writes into its motif files, and `mypy --strict` passes on it.
+# ($1) writes into its motif files, and `mypy --strict` passes on it and on the package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tool=$(realpath "$1")
@@ -29,4 +29,5 @@ check "$work/pip"
 "$python" -m venv --system-site-packages "$work/wheel"
 "$work/wheel/bin/pip" install -q --no-cache-dir "$work"/dist/motifsig-*.whl
 check "$work/wheel"
+mypy --strict --no-incremental src/python/motifsig  # the package's own hints (pyproject.toml)
 echo "pip and wheel: $(wc -l <"$work/expected.txt") E-values as the tool's, mypy --strict clean"
