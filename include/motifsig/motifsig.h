@@ -3,6 +3,7 @@
 // none ends the process: a fault comes back as motifsig::Error.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -10,7 +11,23 @@
 #include <string>
 #include <vector>
 
+// The version of this header; version() gives the library's. The build, the Python package
+// and the tool's --version all take theirs from these three lines.
+#define MOTIFSIG_VERSION_MAJOR 1
+#define MOTIFSIG_VERSION_MINOR 0
+#define MOTIFSIG_VERSION_PATCH 0
+
+// What a shared build of the library exports; everything else in it is hidden.
+#if defined(__GNUC__) || defined(__clang__)
+#define MOTIFSIG_API __attribute__((visibility("default")))
+#else
+#define MOTIFSIG_API
+#endif
+
 namespace motifsig {
+
+// The library's version, "MAJOR.MINOR.PATCH".
+MOTIFSIG_API const char *version();
 
 enum class SiteModel { per_sequence, anywhere };  // --sites per-sequence | anywhere
 enum class PvalueMethod { lattice, accurate };    // --pvalues lattice | accurate
@@ -56,7 +73,7 @@ struct Inputs {
 
 // A warning: valid input that is probably a mistake. The tool prints
 // "motifsig: warning: " + text().
-struct Warning {
+struct MOTIFSIG_API Warning {
   std::string file;  // as given; empty when the warning is not about a file
   long line = 0;     // 0: no particular line
   std::string message;
@@ -79,11 +96,13 @@ struct MotifResult {
   double log10_evalue = 0;
   std::string evalue_text;  // exactly as the motif file writes it, e.g. "3.70728e-26"
   std::vector<ColumnResult> columns;
+  std::vector<std::vector<double>> matrix;  // one row per column, as read or given
 };
 
 struct RunRecord;  // what the writers need beyond the results (matrices, background, model...)
 
 struct Result {
+  std::string alphabet;  // the motifs' letters, in the order of the matrices' rows
   std::vector<MotifResult> motifs;
   std::vector<Warning> warnings;  // in the order the tool prints them
   std::shared_ptr<const RunRecord> record;
@@ -92,16 +111,25 @@ struct Result {
 // Every fault of an analysis or of writing its files. what() is the tool's message without
 // the "motifsig: " prefix and without the line feed; exit_status() is the tool's exit status
 // for it (1 for bad input or a failed output, 2 for a usage error).
-class Error : public std::runtime_error {
+class MOTIFSIG_API Error : public std::runtime_error {
  public:
-  Error(const std::string &message, int exit_status, std::string file = {}, long line = 0);
+  Error(const std::string &message, int exit_status, std::string file = {}, long line = 0,
+        int error_number = 0);
   int exit_status() const;
   const std::string &file() const;  // empty when the fault is not in a file
   long line() const;                // 0: no particular line
+  int error_number() const;         // the errno of the failed system call; 0: none
  private:
   int exit_status_;
   std::string file_;
   long line_;
+  int error_number_;
+};
+
+// An analysis stopped because RunControl::cancel was set: "cancelled", exit status 130.
+class MOTIFSIG_API Cancelled : public Error {
+ public:
+  Cancelled();
 };
 
 // How an analysis runs; nothing here changes its numbers.
@@ -116,11 +144,14 @@ struct RunControl {
   std::function<void(const std::string &status)> status;
   // The plain column LLR kernel, one distribution at a time: the baseline of the benchmarks.
   bool plain_kernel = false;
+  // When given, another thread may set it to stop the analysis: its threads see it within
+  // milliseconds of their work and it throws Cancelled. It must outlive the analysis.
+  const std::atomic<bool> *cancel = nullptr;
 };
 
 // Owns the state of analyses (such as the cache of LLR distributions). One Analyser is used by
 // one thread at a time; separate Analysers may run at once.
-class Analyser {
+class MOTIFSIG_API Analyser {
  public:
   Analyser();
   ~Analyser();
@@ -135,7 +166,8 @@ class Analyser {
 };
 
 // One analysis on an Analyser of its own.
-Result analyse(const Inputs &inputs, const SearchModel &model = {}, const RunControl &control = {});
+MOTIFSIG_API Result analyse(const Inputs &inputs, const SearchModel &model = {},
+                            const RunControl &control = {});
 
 // The files a run writes; an empty path is not written, and "-" is standard output (for one of
 // them). `command_line` is shown in the reports.
@@ -147,21 +179,24 @@ struct Outputs {
 };
 
 // Writes every requested file, all of them or none, with the tool's rules (an output that is
-// an input or another output is an Error with exit status 2).
-void write(const Result &result, const Outputs &outputs);
+// an input or another output is an Error with exit status 2). While it writes, SIGINT, SIGTERM
+// and SIGHUP, where their action is still the default one of ending the process, first remove
+// its temporary files; handlers the program set are left as they are.
+MOTIFSIG_API void write(const Result &result, const Outputs &outputs);
 
 // The texts the files would hold.
-std::string motif_file_text(const Result &result);
-std::string tsv_text(const Result &result);
-std::string json_text(const Result &result, const std::string &command_line = {});
-std::string html_text(const Result &result, const std::string &command_line = {});
-std::string logo_svg(const Result &result, int motif_number);
+MOTIFSIG_API std::string motif_file_text(const Result &result);
+MOTIFSIG_API std::string tsv_text(const Result &result);
+MOTIFSIG_API std::string json_text(const Result &result, const std::string &command_line = {});
+MOTIFSIG_API std::string html_text(const Result &result, const std::string &command_line = {});
+MOTIFSIG_API std::string logo_svg(const Result &result, int motif_number);
 
 // The natural-log p-value of one column's LLR from its letter counts, under a multinomial of
 // sum(counts) draws from `background` (rescaled to sum 1). The LLR is the one a run computes for
 // such a column as its first: letter probabilities counts / sum(counts) against `background`
 // as given, rounded as the statistics round it.
-double column_log_pvalue(const std::vector<int64_t> &counts, const std::vector<double> &background,
-                         PvalueMethod method = PvalueMethod::lattice);
+MOTIFSIG_API double column_log_pvalue(const std::vector<int64_t> &counts,
+                                      const std::vector<double> &background,
+                                      PvalueMethod method = PvalueMethod::lattice);
 
 }  // namespace motifsig

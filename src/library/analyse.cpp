@@ -14,6 +14,7 @@
 #include "library/memory_inputs.h"
 #include "library/run_record.h"
 #include "motifsig/motifsig.h"
+#include "process/cancellation.h"
 #include "process/diagnostics.h"
 #include "stats/llr_pvalue.h"
 #include "stats/log_constants.h"
@@ -47,7 +48,7 @@ void apply_search_model(const motifsig::SearchModel &search, std::vector<Model> 
   }
 }
 
-std::vector<motifsig::MotifResult> results_of(const std::vector<Model> &models) {
+std::vector<motifsig::MotifResult> results_of(const std::vector<Model> &models, int alength) {
   std::vector<motifsig::MotifResult> results;
   for (size_t k = 0; k < models.size(); ++k) {
     const Model &model = models[k];
@@ -61,8 +62,10 @@ std::vector<motifsig::MotifResult> results_of(const std::vector<Model> &models) 
     r.log_evalue = model.log_evalue;
     r.log10_evalue = model.log_evalue / LN_10;  // as the reports divide it
     append_evalue(r.evalue_text, model.log_evalue);
-    for (int i = 0; i < model.w; ++i)
+    for (int i = 0; i < model.w; ++i) {
       r.columns.push_back({model.col_rel_entropy[i], model.col_llr[i], model.col_log_pvalue[i]});
+      r.matrix.emplace_back(model.matrix[i], model.matrix[i] + alength);
+    }
   }
   return results;
 }
@@ -97,6 +100,7 @@ void compute(StatsCache &cache, motifsig::RunRecord &run, const motifsig::Inputs
   else
     take_site_counts(inputs.site_counts, models);
   warn_of_coarse_lattice(run.model, inputs.sites_path, models, dataset, warnings);
+  throw_if_cancelled();
   progress("calculating evalues...");
   EvalueRun evalues;
   evalues.threads = control.threads;
@@ -144,13 +148,17 @@ motifsig::Result run_analysis(StatsCache &cache, const motifsig::Inputs &inputs,
     run->background_given = inputs.background_path.empty() && !inputs.background_override.empty();
     run->model = model;
     Warnings warnings(control.warning);
+    const CancelScope cancel(control.cancel);
     try {
       compute(cache, *run, inputs, control, hooks, warnings);
+      throw_if_cancelled();  // numbers cut short are never a result
     } catch (...) {
       freestuff(cache);
       throw;
     }
-    result.motifs = results_of(run->records.models);
+    const Dataset &dataset = run->records.dataset;
+    result.alphabet.assign(dataset.alphabet, static_cast<size_t>(dataset.alength));
+    result.motifs = results_of(run->records.models, dataset.alength);
     result.warnings = warnings.list();
     result.record = std::move(run);
   } catch (const std::bad_alloc &) {

@@ -118,7 +118,6 @@ void take_background(const std::vector<double> &background, Dataset &dataset) {
 }
 
 void take_site_counts(const std::vector<int64_t> &counts, std::vector<Model> &models) {
-  if (counts.empty()) return;
   if (counts.size() != models.size())
     input_error("%zu site counts for %zu motifs: give one per motif", counts.size(), models.size());
   for (size_t k = 0; k < counts.size(); ++k) {

@@ -17,5 +17,5 @@ void take_motifs(const motifsig::Inputs &inputs, Records &records);
 // A background replacing the motifs': one frequency per letter.
 void take_background(const std::vector<double> &background, Dataset &dataset);
 
-// The number of sites of each motif, in the motifs' order; none at all is no site of any.
+// The number of sites of each motif, in the motifs' order: one count per motif.
 void take_site_counts(const std::vector<int64_t> &counts, std::vector<Model> &models);

@@ -7,6 +7,7 @@
 #include "motifsig/motifsig.h"
 #include "process/output_file.h"
 #include "process/output_paths.h"
+#include "process/tracked_files.h"
 #include "report/report_html.h"
 #include "report/report_json.h"
 #include "report/report_tsv.h"
@@ -64,6 +65,7 @@ void write_files(const Result &result, const Outputs &outputs) {
 }  // namespace
 
 void write(const Result &result, const Outputs &outputs) {
+  const SignalCleanup cleanup;
   try {
     write_files(result, outputs);
   } catch (const std::bad_alloc &) {

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -30,6 +31,11 @@ void file_error(const char *path, long line, const char *format, ...) {
   std::string text = printable(path);
   if (line > 0) text += ":" + std::to_string(line);
   throw motifsig::Error(text + ": " + message, 1, path, line > 0 ? line : 0);
+}
+
+void system_file_error(const char *path, int error_number, const char *what) {
+  throw motifsig::Error(printable(path) + ": " + what + ": " + std::strerror(error_number), 1, path,
+                        0, error_number);
 }
 
 void input_error(const char *format, ...) {

@@ -16,6 +16,10 @@
 [[noreturn]] void file_error(const char *path, long line, const char *format, ...)
     __attribute__((format(printf, 3, 4)));
 
+// The fault of a failed system call on `path`: "PATH: what: " and strerror(error_number); the
+// Error carries error_number.
+[[noreturn]] void system_file_error(const char *path, int error_number, const char *what);
+
 // A fault in inputs given in memory, not in a file: the message alone, exit status 1.
 [[noreturn]] void input_error(const char *format, ...) __attribute__((format(printf, 1, 2)));
 

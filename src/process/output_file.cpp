@@ -43,13 +43,13 @@ void write_directly(const char *path, const std::string &text) {
     return;
   }
   int fd = open(path, O_WRONLY | O_TRUNC | O_CLOEXEC);
-  if (fd < 0) file_error(path, 0, "cannot write the output: %s", std::strerror(errno));
+  if (fd < 0) system_file_error(path, errno, "cannot write the output");
   if (!write_all(fd, text)) {
     int saved = errno;
     close(fd);
-    file_error(path, 0, "cannot write the output: %s", std::strerror(saved));
+    system_file_error(path, saved, "cannot write the output");
   }
-  if (close(fd) != 0) file_error(path, 0, "cannot write the output: %s", std::strerror(errno));
+  if (close(fd) != 0) system_file_error(path, errno, "cannot write the output");
 }
 
 // Replaces the last six characters of `name` with a fresh random suffix. Called only between
@@ -119,8 +119,7 @@ void prepare(PreparedFile &file, const std::string &text,
              std::vector<std::shared_ptr<OpenDirectory>> &dirs) {
   const char *path = file.path;
   std::string target, directory;
-  if (!follow_links(path, target))
-    file_error(path, 0, "cannot write the output: %s", std::strerror(errno));
+  if (!follow_links(path, target)) system_file_error(path, errno, "cannot write the output");
   split_path(target, directory, file.name);
   if (file.name.empty())
     file_error(path, 0,
@@ -132,7 +131,7 @@ void prepare(PreparedFile &file, const std::string &text,
     if (dir->path == directory) file.dir = dir;
   if (!file.dir) {
     const int fd = open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) file_error(path, 0, "cannot create the output file: %s", std::strerror(errno));
+    if (fd < 0) system_file_error(path, errno, "cannot create the output file");
     file.dir = std::make_shared<OpenDirectory>(directory, fd);
     dirs.push_back(file.dir);
   }
@@ -169,18 +168,18 @@ void prepare(PreparedFile &file, const std::string &text,
   end_temp_change();
   if (!tracked)
     file_error(path, 0, "cannot create the output file: too many files written at once");
-  if (fd < 0) file_error(path, 0, "cannot create the output file: %s", std::strerror(saved));
+  if (fd < 0) system_file_error(path, saved, "cannot create the output file");
   if (file.replacing && fchmod(fd, info.st_mode & 07777) != 0) {
     saved = errno;
     close(fd);
-    file_error(path, 0, "cannot keep the permission bits of the output: %s", std::strerror(saved));
+    system_file_error(path, saved, "cannot keep the permission bits of the output");
   }
 
   bool ok = write_all(fd, text);
   saved = errno;
   if (ok && fsync(fd) != 0 && errno != EINVAL && errno != EROFS) ok = false, saved = errno;
   if (close(fd) != 0 && ok) ok = false, saved = errno;
-  if (!ok) file_error(path, 0, "cannot write the output: %s", std::strerror(saved));
+  if (!ok) system_file_error(path, saved, "cannot write the output");
 }
 
 // Moves a prepared file into place. An earlier file is exchanged with it, so that it can be put
@@ -231,8 +230,7 @@ void commit(const std::vector<std::unique_ptr<PreparedFile>> &files) {
     }
   }
   end_temp_change();
-  if (done < files.size())
-    file_error(files[done]->path, 0, "cannot write the output: %s", std::strerror(saved));
+  if (done < files.size()) system_file_error(files[done]->path, saved, "cannot write the output");
 }
 
 // Removes the temporary files of a write that failed.

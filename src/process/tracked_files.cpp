@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
+#include <mutex>
 #include <utility>
 
 namespace {
@@ -134,5 +135,45 @@ void stop_on_signals() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     sigaction(sig, &action, nullptr);
+  }
+}
+
+namespace {
+std::mutex cleanup_mutex;
+int cleanup_guards = 0;                             // guards alive, on every thread
+bool cleanup_installed[3] = {false, false, false};  // by index in kCleanupSignals
+constexpr int kCleanupSignals[3] = {SIGINT, SIGTERM, SIGHUP};
+}  // namespace
+
+SignalCleanup::SignalCleanup() {
+  std::lock_guard<std::mutex> lock(cleanup_mutex);
+  if (cleanup_guards++ > 0) return;
+  for (int i = 0; i < 3; ++i) {
+    struct sigaction action {
+    }, previous{};
+    cleanup_installed[i] = false;
+    if (sigaction(kCleanupSignals[i], nullptr, &previous) != 0 ||
+        (previous.sa_flags & SA_SIGINFO) != 0 || previous.sa_handler != SIG_DFL)
+      continue;
+    action.sa_handler = on_signal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    cleanup_installed[i] = sigaction(kCleanupSignals[i], &action, nullptr) == 0;
+  }
+}
+
+SignalCleanup::~SignalCleanup() {
+  std::lock_guard<std::mutex> lock(cleanup_mutex);
+  if (--cleanup_guards > 0) return;
+  for (int i = 0; i < 3; ++i) {
+    struct sigaction action {
+    }, current{};
+    // Put the default back only where the handler is still this one.
+    if (!cleanup_installed[i] || sigaction(kCleanupSignals[i], nullptr, &current) != 0 ||
+        (current.sa_flags & SA_SIGINFO) != 0 || current.sa_handler != on_signal)
+      continue;
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(kCleanupSignals[i], &action, nullptr);
   }
 }

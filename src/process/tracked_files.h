@@ -11,6 +11,18 @@
 // failed write.
 void stop_on_signals();
 
+// For a program that has not called stop_on_signals, such as one using the library: while any
+// guard lives (on any thread), SIGINT, SIGTERM and SIGHUP whose action was the default one of
+// ending the process act as under stop_on_signals; when the last guard ends, the default comes
+// back. Handlers the program set are left alone.
+class SignalCleanup {
+ public:
+  SignalCleanup();
+  ~SignalCleanup();
+  SignalCleanup(const SignalCleanup &) = delete;
+  SignalCleanup &operator=(const SignalCleanup &) = delete;
+};
+
 // Creating or settling a temporary file (creating it and tracking it, or renaming or removing
 // it and untracking it) happens between begin_temp_change and end_temp_change; a signal that
 // arrives in between is acted on at the end, so no file escapes the clean-up. The two calls

@@ -4,16 +4,16 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "motifsig/motifsig.h"
-
-#ifndef MOTIFSIG_VERSION
-#define MOTIFSIG_VERSION "unknown"
-#endif
 
 namespace py = pybind11;
 
@@ -39,21 +39,65 @@ void raise_failure(const motifsig::Error &error) {
   failure.attr("exit_status") = error.exit_status();
   failure.attr("file") = error.file().empty() ? py::object(py::none()) : text(error.file());
   failure.attr("line") = error.line() > 0 ? py::object(py::int_(error.line())) : py::none();
+  failure.attr("error_number") = error.error_number();
   PyErr_SetObject(type.ptr(), failure.ptr());
 }
 
+// One analysis on a thread of its own, which owns what it needs, so that it can be left to stop
+// by itself once cancelled.
+struct Running {
+  motifsig::Inputs inputs;
+  motifsig::SearchModel model;
+  motifsig::RunControl control;
+  std::atomic<bool> cancel{false};
+  std::promise<Result> result;
+};
+
+// The calling thread waits in turns of 20 ms, taking the interpreter's lock only between them
+// to let Python's signal handlers run. When one raises (Ctrl-C's KeyboardInterrupt), the
+// analysis is cancelled and its exception raised at once: the analysis stops by itself within
+// its threads' next check, usually a few milliseconds later.
 std::shared_ptr<Result> analyse(const motifsig::Inputs &inputs, const motifsig::SearchModel &model,
                                 int threads) {
-  motifsig::RunControl control;
-  control.threads = threads;
-  return std::make_shared<Result>(motifsig::analyse(inputs, model, control));
+  auto running = std::make_shared<Running>();
+  std::future<Result> done = running->result.get_future();
+  {
+    py::gil_scoped_release free;
+    running->inputs = inputs;
+    running->model = model;
+    running->control.threads = threads;
+    running->control.cancel = &running->cancel;
+    std::thread([running] {
+      try {
+        running->result.set_value(
+            motifsig::analyse(running->inputs, running->model, running->control));
+      } catch (...) {
+        running->result.set_exception(std::current_exception());
+      }
+    }).detach();
+  }
+  for (;;) {
+    {
+      py::gil_scoped_release free;
+      if (done.wait_for(std::chrono::milliseconds(20)) == std::future_status::ready) break;
+    }
+    if (PyErr_CheckSignals() != 0) {
+      running->cancel.store(true);
+      py::gil_scoped_release free;
+      done.wait_for(std::chrono::milliseconds(50));  // most work stops by then
+      break;
+    }
+  }
+  if (PyErr_Occurred() != nullptr) throw py::error_already_set();
+  py::gil_scoped_release free;
+  return std::make_shared<Result>(done.get());
 }
 
 }  // namespace
 
 PYBIND11_MODULE(_motifsig, m) {
   m.doc() = "motifsig's library, wrapped by the motifsig package";
-  m.attr("__version__") = MOTIFSIG_VERSION;
+  m.attr("__version__") = motifsig::version();
   py::exception<motifsig::Error>(m, "Failure");
   py::register_exception_translator([](std::exception_ptr pending) {
     try {
@@ -121,10 +165,12 @@ PYBIND11_MODULE(_motifsig, m) {
       .def_readonly("log_evalue", &motifsig::MotifResult::log_evalue)
       .def_readonly("log10_evalue", &motifsig::MotifResult::log10_evalue)
       .def_readonly("evalue_text", &motifsig::MotifResult::evalue_text)
-      .def_readonly("columns", &motifsig::MotifResult::columns);
+      .def_readonly("columns", &motifsig::MotifResult::columns)
+      .def_readonly("matrix", &motifsig::MotifResult::matrix);
 
   // Shared, so that the Python result and every text drawn from it keep the run's record.
   py::class_<Result, std::shared_ptr<Result>>(m, "Result")
+      .def_property_readonly("alphabet", [](const Result &r) { return text(r.alphabet); })
       .def_readonly("motifs", &Result::motifs)
       .def_readonly("warnings", &Result::warnings)
       .def("motif_file_text", [](const Result &r) { return text(motifsig::motif_file_text(r)); })
@@ -162,8 +208,7 @@ PYBIND11_MODULE(_motifsig, m) {
           py::arg("motif_file"), py::arg("tsv"), py::arg("json"), py::arg("html"),
           py::arg("logos_dir"), py::arg("command_line"), py::call_guard<py::gil_scoped_release>());
 
-  m.def("analyse", &analyse, py::arg("inputs"), py::arg("model"), py::arg("threads"),
-        py::call_guard<py::gil_scoped_release>());
+  m.def("analyse", &analyse, py::arg("inputs"), py::arg("model"), py::arg("threads"));
   m.def("column_log_pvalue", &motifsig::column_log_pvalue, py::arg("counts"), py::arg("background"),
         py::arg("method"), py::call_guard<py::gil_scoped_release>());
 }

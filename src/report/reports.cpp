@@ -113,7 +113,7 @@ void make_logos_dir(const std::string &logos_dir) {
                "cannot create the directory for --logos: the path is a symbolic link to '%s', "
                "which does not exist; give the directory itself, or create it first",
                printable(target.substr(0, static_cast<size_t>(size))).c_str());
-  file_error(path, 0, "cannot create the directory for --logos: %s", std::strerror(saved));
+  system_file_error(path, saved, "cannot create the directory for --logos");
 }
 
 std::vector<OutputFile> format_reports(const ReportRecord &record, const ReportFiles &files) {

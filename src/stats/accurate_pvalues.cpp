@@ -4,6 +4,7 @@
 #include <map>
 #include <tuple>
 
+#include "process/cancellation.h"
 #include "stats/llr_threads.h"
 
 std::vector<ColumnAnswer> answer_column_requests(const std::vector<ColumnRequest> &requests,
@@ -21,12 +22,14 @@ std::vector<ColumnAnswer> answer_column_requests(const std::vector<ColumnRequest
   std::atomic<size_t> next{0};
   auto worker = [&] {
     for (size_t i; (i = next.fetch_add(1)) < distinct.size();) {
+      throw_if_cancelled();
       const ColumnRequest &r = requests[distinct[i]];
       answers[i] = column_tail(r.N, r.background, r.x);
     }
   };
   if (!distinct.empty())
     run_on_threads(static_cast<int>(std::min<size_t>(threads, distinct.size())), worker);
+  throw_if_cancelled();  // a tail cut short is never an answer
   std::vector<ColumnAnswer> out(requests.size());
   for (size_t i = 0; i < requests.size(); ++i) out[i] = answers[same_as[i]];
   return out;

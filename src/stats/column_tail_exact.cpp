@@ -3,6 +3,7 @@
 #include <memory>
 #include <numeric>
 
+#include "process/cancellation.h"
 #include "stats/column_tail.h"
 
 namespace {
@@ -34,6 +35,7 @@ struct Enumeration {
       gave_up = true;
       return;
     }
+    if ((work & 4095) == 0) throw_if_cancelled();  // a few microseconds apart
     const double tol = llr_tie_tolerance(t);
     if (t - tol <= 0) {  // every way of spending the rest reaches x
       log_p = log_add(log_p, log_w);

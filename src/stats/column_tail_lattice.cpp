@@ -3,6 +3,7 @@
 #include <numeric>
 #include <vector>
 
+#include "process/cancellation.h"
 #include "stats/column_tail.h"
 
 namespace {
@@ -124,6 +125,7 @@ bool fine_lattice_log_tail_checked(int N, const std::vector<double> &q, double x
   double previous = *log_p = fine_lattice_log_tail(N, q, x, settings.first_lattice_step);
   for (double h = settings.first_lattice_step / 2; h >= settings.finest_lattice_step && fits(h);
        h /= 2) {
+    throw_if_cancelled();
     *log_p = fine_lattice_log_tail(N, q, x, h);
     if (std::fabs(*log_p - previous) <= settings.agreement) return true;
     previous = *log_p;

@@ -5,6 +5,7 @@
 #include <complex>
 #include <vector>
 
+#include "process/cancellation.h"
 #include "stats/column_tail.h"
 
 namespace {
@@ -265,7 +266,7 @@ double read_tilted(int N, const std::vector<double> &q, double x, const Tilt &ti
   std::vector<kiss_fft_cpx> rows(size_t(L) * H), spectrum(size_t(L) * H), product(size_t(L) * H);
   long count_shift = 0;  // whole-count grids: the sum of the letters' integer centres
   auto wrap = [L](long i) { return static_cast<int>(((i % L) + L) % L); };
-  for (int a = 0; a < A; ++a) {
+  for (int a = 0; a < A && !cancel_requested(); ++a) {  // cancelled: the run throws, unread
     letter_atoms(N, N * q[a], u, v, false, atoms);
     const Moments ma = moments_of(atoms);
     if (sparse_check != nullptr && is_sparse(atoms, ma, *sparse_check)) *face = true;
@@ -364,6 +365,7 @@ TiltedReading tilted_log_tail_checked(int N, const std::vector<double> &q, doubl
                                 &settings, &reading.face);
   reading.log_p = previous;
   for (int cells = 2 * settings.first_cells; cells <= settings.most_cells; cells *= 2) {
+    throw_if_cancelled();
     reading.log_p = read_tilted(N, q, x, tilt, settings.span, cells, atoms);
     if (std::fabs(reading.log_p - previous) <= settings.agreement) {
       reading.settled = true;

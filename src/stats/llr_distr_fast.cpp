@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "process/cancellation.h"
 #include "stats/llr_distr.h"
 #include "stats/llr_distr_fast_pass.h"
 #include "stats/log_constants.h"
@@ -177,7 +178,8 @@ int thread_count(const LlrFastOptions &options, int N, int alength) {
 // and ranges of parity a - 1 and writes those of parity a, so all rows of a letter are
 // independent: the threads take groups of rows in turn, the costly top rows first, and wait
 // for each other only at the end of each letter. The exact sizing keeps the second table
-// small. On return `dp` holds the table and ranges after the last of these letters.
+// small. On return `dp` holds the table and ranges after the last of these letters. Once the
+// run is cancelled the remaining rows are counted done without being computed.
 void middle_letters(Programme &dp, double *other, int threads, LlrProgress *progress) {
   if (dp.alength < 3) return;
   const int N = dp.N;
@@ -201,6 +203,10 @@ void middle_letters(Programme &dp, double *other, int threads, LlrProgress *prog
       for (;;) {
         const int g = taken[a].fetch_add(1, std::memory_order_relaxed);
         if (g >= units) break;
+        if (cancel_requested()) {
+          done[a].fetch_add(1, std::memory_order_release);
+          continue;
+        }
         const int n0 = N - g * unit;
         const int rows = std::min(unit, n0);
         double *out[kBundleRows];
@@ -295,14 +301,28 @@ double *llr_distr_fast(int alength, double *background, int N, int desired_range
   dp.new_lo = ranges + 2 * cols;
   dp.new_hi = ranges + 3 * cols;
 
-  // The scores each row reaches: rows below N after letter alength - 2, row N after the last.
-  for (int n = 0; n <= N; ++n) dp.cur_lo[n] = dp.cur_hi[n] = score[n];
-  for (int a = 1; a < alength; ++a)
-    for (int n = N; n >= (a == alength - 1 ? N : 1); --n)
-      dp.reach(a, n, dp.cur_lo[n], dp.cur_hi[n]);
   int *lo = alloc_or_stop<int>(cols);
   int *hi = alloc_or_stop<int>(cols);
   size_t *start = alloc_or_stop<size_t>(cols);
+  double *tables[2] = {nullptr, nullptr};
+  auto release = [&] {
+    for (void *p : {static_cast<void *>(score), static_cast<void *>(reversed),
+                    static_cast<void *>(reversed_logp), static_cast<void *>(logp),
+                    static_cast<void *>(ranges), static_cast<void *>(lo), static_cast<void *>(hi),
+                    static_cast<void *>(start), static_cast<void *>(tables[0]),
+                    static_cast<void *>(tables[1])})
+      std::free(p);
+  };
+
+  // The scores each row reaches: rows below N after letter alength - 2, row N after the last.
+  for (int n = 0; n <= N; ++n) dp.cur_lo[n] = dp.cur_hi[n] = score[n];
+  for (int a = 1; a < alength; ++a)
+    for (int n = N; n >= (a == alength - 1 ? N : 1) && !cancel_requested(); --n)
+      dp.reach(a, n, dp.cur_lo[n], dp.cur_hi[n]);
+  if (cancel_requested()) {
+    release();
+    throw_if_cancelled();
+  }
   size_t total = 0;
   for (int n = 0; n <= N; ++n) {
     lo[n] = dp.cur_lo[n];
@@ -313,7 +333,7 @@ double *llr_distr_fast(int alength, double *background, int N, int desired_range
   dp.lo = lo;
   dp.hi = hi;
   dp.start = start;
-  double *tables[2] = {alloc_or_stop<double>(total), nullptr};
+  tables[0] = alloc_or_stop<double>(total);
   dp.table = tables[0];
   std::fill(dp.table, dp.table + total, LOG_ZERO);
 
@@ -329,6 +349,10 @@ double *llr_distr_fast(int alength, double *background, int N, int desired_range
   if (alength > 2) {
     tables[1] = alloc_or_stop<double>(total);
     middle_letters(dp, tables[1], thread_count(options, N, alength), options.progress);
+    if (cancel_requested()) {
+      release();
+      throw_if_cancelled();
+    }
   }
   // The last letter is needed in row N only, which can be updated in place.
   {
@@ -348,15 +372,6 @@ double *llr_distr_fast(int alength, double *background, int N, int desired_range
   Resize(prob, static_cast<long>(*range) + 2, "prob", "*range+2", "double");
   std::memcpy(prob, dp.cell(N, dp.cur_lo[N]), (static_cast<size_t>(*range) + 1) * sizeof(double));
 
-  std::free(score);
-  std::free(reversed);
-  std::free(reversed_logp);
-  std::free(logp);
-  std::free(ranges);
-  std::free(lo);
-  std::free(hi);
-  std::free(start);
-  std::free(tables[0]);
-  std::free(tables[1]);
+  release();
   return prob;
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "process/cancellation.h"
 #include "stats/llr_distr.h"
 #include "stats/log_constants.h"
 #include "stats/log_tables.h"
@@ -57,6 +58,14 @@ double *llr_distr_plain(int alength, double *background, int N, int desired_rang
   Resize(minI, static_cast<long>(N) + 1, "minI", "N+1", "int");
   Resize(maxI, static_cast<long>(N) + 1, "maxI", "N+1", "int");
 
+  double **partial = nullptr;
+  const auto release = [&] {
+    free_rows(count_score, alength);
+    free_rows(count_logp, alength);
+    if (partial != nullptr) free_rows(partial, N + 1);
+    std::free(minI);
+    std::free(maxI);
+  };
   const LlrPrologue pro = llr_prologue(alength, background, N, desired_range);
   *alpha = pro.alpha;
 
@@ -68,7 +77,7 @@ double *llr_distr_plain(int alength, double *background, int N, int desired_rang
     const double lp = std::log(LOG_GUARD + p);
     count_score[a][0] = 0;
     count_logp[a][0] = 0;
-    for (int k = 1; k <= N; ++k) {
+    for (int k = 1; k <= N && !cancel_requested(); ++k) {
       count_score[a][k] = round_half_away((*alpha * k) * std::log(k / (N * p)));
       count_logp[a][k] = count_logp[a][k - 1] + lp - std::log(static_cast<double>(k));
       for (int m = 1; m <= k; ++m) {
@@ -79,6 +88,10 @@ double *llr_distr_plain(int alength, double *background, int N, int desired_rang
       }
     }
   }
+  if (cancel_requested()) {
+    release();
+    throw_if_cancelled();
+  }
   int lo = minI[0], hi = maxI[0];
   for (int n = 1; n <= N; ++n) {
     if (minI[n] < lo) lo = minI[n];
@@ -86,7 +99,7 @@ double *llr_distr_plain(int alength, double *background, int N, int desired_rang
   }
   *offset = lo - 1;  // partial score s sits at column s - offset, in 1 .. hi - lo + 1
 
-  double **partial = alloc_rows<double>(N + 1, hi - lo + 3);
+  partial = alloc_rows<double>(N + 1, hi - lo + 3);
   for (int n = 0; n <= N; ++n)
     for (int j = 0; j <= hi - lo + 1; ++j) partial[n][j] = LOG_ZERO;
 
@@ -97,9 +110,9 @@ double *llr_distr_plain(int alength, double *background, int N, int desired_rang
   }
   // Rows are updated in place from the top down, so the rows below still hold the earlier
   // letters' distribution; count 0 of the new letter is what a row already holds.
-  for (int a = 1; a < alength; ++a) {
+  for (int a = 1; a < alength && !cancel_requested(); ++a) {
     const int n_last = a == alength - 1 ? N : 0;
-    for (int n = N; n >= n_last; --n) {
+    for (int n = N; n >= n_last && !cancel_requested(); --n) {
       for (int k = 1; k <= n; ++k) {
         const int lo_k = minI[n - k], hi_k = maxI[n - k];
         int top = static_cast<int>(hi_k - (hi_k - lo_k + 1) * (1 - frac));
@@ -118,16 +131,17 @@ double *llr_distr_plain(int alength, double *background, int N, int desired_rang
     }
   }
 
+  if (cancel_requested()) {
+    release();
+    throw_if_cancelled();
+  }
+
   *range = maxI[N] - minI[N];
   *offset = *offset + minI[N];
   double *prob = nullptr;
   Resize(prob, static_cast<long>(*range) + 2, "prob", "*range+2", "double");
   for (int j = 0; j <= *range; ++j) prob[j] = partial[N][minI[N] + j];
 
-  free_rows(count_score, alength);
-  free_rows(count_logp, alength);
-  free_rows(partial, N + 1);
-  std::free(minI);
-  std::free(maxI);
+  release();
   return prob;
 }

@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include "process/cancellation.h"
+
 int resolve_thread_count(int requested) {
   if (requested > 0) return requested;
   if (const char *env = std::getenv("OMP_NUM_THREADS")) {
@@ -27,11 +29,13 @@ namespace {
 struct Task {
   void (*fn)(void *);
   void *arg;
+  const std::atomic<bool> *cancel;  // the caller's, so that every thread stops with it
   std::mutex mutex;
   std::exception_ptr failure;  // the first exception of any thread
 };
 
 void run(Task &task) {
+  CancelScope scope(task.cancel);
   try {
     task.fn(task.arg);
   } catch (...) {
@@ -47,7 +51,7 @@ void *start(void *task) {
 }  // namespace
 
 int run_on_threads(int threads, void (*fn)(void *), void *arg) {
-  Task task{fn, arg, {}, nullptr};
+  Task task{fn, arg, cancel_flag(), {}, nullptr};
   std::vector<pthread_t> started;
   started.reserve(threads > 1 ? static_cast<size_t>(threads) : 0);
   for (int i = 1; i < threads; ++i) {

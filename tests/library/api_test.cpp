@@ -3,6 +3,9 @@
 // as exceptions with the tool's message while the process goes on.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <nlohmann/json.hpp>
@@ -98,9 +101,86 @@ TEST(Library, ResultsEqualTheToolsFromFilesAndFromMemory) {
       EXPECT_EQ(files.motifs[k].log10_evalue, written["motifs"][k]["log10_evalue"]);
     }
 
-    const motifsig::Result memory = motifsig::analyse(in_memory(example));
+    const motifsig::Inputs given = in_memory(example);
+    const motifsig::Result memory = motifsig::analyse(given);
     EXPECT_TRUE(same_bits(numbers(memory), numbers(files)));
     EXPECT_EQ(motifsig::motif_file_text(memory), read_file(out));
+    for (const motifsig::Result *result : {&files, &memory}) {
+      EXPECT_EQ(result->alphabet, given.alphabet);
+      for (size_t k = 0; k < given.motifs.size(); ++k)
+        EXPECT_EQ(result->motifs[k].matrix, given.motifs[k].rows) << "motif " << k + 1;
+    }
+  }
+}
+
+// A flag set from another thread stops a long analysis at once, whatever its method, kernel or
+// threads, by Cancelled; a flag set before the start stops it before the statistics.
+TEST(Library, CancellationStopsALongAnalysisWithinATenthOfASecond) {
+  motifsig::Inputs dna;  // one motif of 20,000 sites: seconds on the lattice
+  dna.sequence_lengths.assign(30000, 100);
+  dna.alphabet = "ACGT";
+  dna.background = {0.25, 0.25, 0.25, 0.25};
+  dna.motifs = {{{{0.7, 0.1, 0.1, 0.1}, {0.1, 0.7, 0.1, 0.1}}, "", ""}};
+  dna.site_counts = {20000};
+  motifsig::Inputs protein;  // 20 columns of 300 sites: a second, accurately
+  protein.sequence_lengths.assign(20000, 500);
+  protein.alphabet = "ACDEFGHIKLMNPQRSTVWY";
+  protein.background.assign(20, 0.05);
+  protein.motifs.resize(1);
+  for (int i = 0; i < 20; ++i) {
+    protein.motifs[0].rows.emplace_back(20, 0.02);
+    protein.motifs[0].rows.back()[i] = 0.62;
+  }
+  protein.site_counts = {300};
+  motifsig::SearchModel accurate;
+  accurate.pvalues = motifsig::PvalueMethod::accurate;
+  struct Case {
+    const motifsig::Inputs *inputs;
+    motifsig::SearchModel model;
+    bool plain_kernel;
+    int threads, delay_ms;
+  };
+  for (const Case &c : {Case{&dna, {}, false, 2, 300}, Case{&dna, {}, false, 1, 0},
+                        Case{&dna, {}, true, 1, 300}, Case{&protein, accurate, false, 2, 300}}) {
+    SCOPED_TRACE(c.inputs->alphabet + (c.plain_kernel ? " plain " : " ") +
+                 std::to_string(c.threads));
+    std::atomic<bool> cancel{c.delay_ms == 0};
+    motifsig::RunControl control;
+    control.cancel = &cancel;
+    control.plain_kernel = c.plain_kernel;
+    control.threads = c.threads;
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point set = Clock::now();
+    std::thread stopper([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(c.delay_ms));
+      set = Clock::now();
+      cancel = true;
+    });
+    try {
+      motifsig::analyse(*c.inputs, c.model, control);
+      ADD_FAILURE() << "not cancelled";
+    } catch (const motifsig::Cancelled &error) {
+      EXPECT_EQ(error.exit_status(), 130);
+    }
+    stopper.join();
+    // A tenth of a second, with room for a machine busy with other work.
+    EXPECT_LT(Clock::now() - set, std::chrono::milliseconds(500));
+  }
+}
+
+TEST(Library, VersionAndAFailedWritesFileAndErrno) {
+  EXPECT_EQ(motifsig::version(), std::to_string(MOTIFSIG_VERSION_MAJOR) + "." +
+                                     std::to_string(MOTIFSIG_VERSION_MINOR) + "." +
+                                     std::to_string(MOTIFSIG_VERSION_PATCH));
+  TempDir dir;
+  motifsig::Outputs outputs;
+  outputs.motif_file = dir.path("missing/out.txt");
+  try {
+    motifsig::write(motifsig::analyse(from_files(kExamples[0])), outputs);
+    ADD_FAILURE() << "written";
+  } catch (const motifsig::Error &error) {
+    EXPECT_EQ(error.file(), outputs.motif_file);
+    EXPECT_EQ(error.error_number(), ENOENT);
   }
 }
 
@@ -242,6 +322,8 @@ TEST(Library, InputFaultsComeBackAsErrors) {
        },
        "row 1 of motif 1 ('m1') sums to 10, not 1: the rows must be letter probabilities, not "
        "counts or percentages (divide each value by its row's sum)"},
+      {[](motifsig::Inputs &in) { in.site_counts.clear(); },
+       "0 site counts for 1 motifs: give one per motif"},
       {[](motifsig::Inputs &in) { in.site_counts = {-1}; },
        "motif 1 has -1 sites; a count cannot be negative"},
       {[](motifsig::Inputs &in) {

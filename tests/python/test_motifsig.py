@@ -1,16 +1,20 @@
 """The Python package against the tool (MOTIFSIG_EXE): its numbers from paths and from data,
-its files, its errors and warnings, analyses on several threads, and the installed package."""
+its files, its errors and warnings, analyses on several threads, signals, and the installed
+package."""
 import collections
 import concurrent.futures
+import errno
 import gzip
 import json
 import math
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import time
+import warnings
 from pathlib import Path
 
 import numpy
@@ -211,6 +215,8 @@ def test_write_gives_the_tools_files_byte_for_byte_all_or_none(tmp_path):
         with pytest.raises(motifsig.OutputError) as caught:
             result.write(paths[0], tsv=paths[1], json=json_path)
         assert caught.value.exit_status == status and isinstance(caught.value, OSError)
+        assert (caught.value.errno, caught.value.filename) == (
+            (errno.ENOENT, str(json_path)) if status == 1 else (None, None))
     assert list(folder.iterdir()) == []
 
 
@@ -225,3 +231,111 @@ def test_installed_package_answers_from_site_packages(tmp_path):
     run = subprocess.run([sys.executable, "-c", program], cwd=EXAMPLES.parent, text=True,
                          env=dict(os.environ, PYTHONPATH=str(site)), capture_output=True)
     assert run.stdout.splitlines() == [str(site / "motifsig" / "__init__.py"), "3.70728e-26"]
+
+
+def test_a_motif_offers_its_matrix_evalue_alphabet_and_a_one_line_view():
+    text = DNA[1].read_text().split("letter-probability matrix")[1:]
+    rows = [[[float(v) for v in line.split()] for line in block.splitlines()[1:] if line.strip()
+             and line.split()[0][0] in "0123456789."] for block in text]
+    result = motifsig.analyse(*DNA)
+    assert result.alphabet == "ACGT"
+    for motif, matrix in zip(result.motifs, rows):
+        assert motif.rows == tuple(map(tuple, matrix)) and motif.alphabet == "ACGT"
+        assert motif.evalue == 10 ** motif.log10_evalue
+        assert "\n" not in repr(motif) and motif.evalue_text in repr(motif)
+        assert "<svg" in motif._repr_html_() and motif.evalue_text in motif._repr_html_()
+    table = result.motifs[0].matrix
+    assert table.values.tolist() == rows[0] and list(table.columns) == list("ACGT")
+    assert list(table.index) == list(range(1, 13))
+    tiny = motifsig.analyse([100] * 4000, motifsig.Motifs("AC", [0.5, 0.5], [[[1, 0]] * 20]),
+                            [3000]).motifs[0]
+    assert tiny.log10_evalue < -400 and tiny.evalue == 0.0
+
+
+def test_arguments_of_the_wrong_kind_get_the_packages_own_message():
+    three = [[0.25] * 4]
+    motifs = motifsig.Motifs("ACGT", [0.25] * 4, [three, three, three])
+    cases = [
+        (dict(strands=2.0), TypeError, "strands: expected 1 or 2, not 2.0"),
+        (dict(strands=3), ValueError, "strands: expected 1 or 2, not 3"),
+        (dict(strands=2, palindromic="no"), TypeError, "palindromic: expected True or False"),
+        (dict(sites="everywhere"), ValueError, "sites: expected 'per-sequence' or 'anywhere'"),
+        (dict(pvalues=1), ValueError, "pvalues: expected 'lattice' or 'accurate', not 1"),
+        (dict(threads=1.5), TypeError, "threads: expected a whole number, not 1.5"),
+        (dict(background=[0.25, "x", 0.25, 0.25]), TypeError, r"background\[1\]: expected a num"),
+        (dict(motif_sites=[2**63, 1, 1]), motifsig.InputError, "motif 1 has too many sites"),
+        (dict(sequences=[2**64]), motifsig.InputError, "sequence 1 is longer than 2147483647"),
+        (dict(motif_sites=[]), motifsig.InputError, "0 site counts for 3 motifs"),
+        (dict(motif_sites=[1, 2]), motifsig.InputError, "2 site counts for 3 motifs"),
+    ]
+    for keywords, kind, message in cases:
+        inputs = dict(sequences=[100] * 5, motifs=motifs, motif_sites=[1, 1, 1])
+        inputs.update((k, keywords.pop(k)) for k in list(keywords) if k in inputs)
+        with pytest.raises(kind, match=message):
+            motifsig.analyse(*inputs.values(), **keywords)
+    with pytest.raises(motifsig.InputError, match="single bytes"):
+        motifsig.Motifs("ÄÖÜß", [0.25] * 4, [])
+    with pytest.raises(TypeError, match=r"ids\[0\]: expected a string, not None"):
+        motifsig.Motifs("ACGT", [0.25] * 4, [three], ids=[None])
+
+    # The first release's keywords still work, with a warning, until the next.
+    expected = motifsig.analyse(*DNA, sites="anywhere").motifs
+    for old in dict(sites_model="anywhere"), dict(sites=DNA[2], sites_model="anywhere"):
+        with pytest.warns(DeprecationWarning):
+            assert motifsig.analyse(*DNA[:3 - ("sites" in old)], **old).motifs == expected
+
+
+def test_versions_agree_everywhere():
+    root = EXAMPLES.parent
+    header = (root / "include" / "motifsig" / "motifsig.h").read_text()
+    version = ".".join(re.search(rf"#define MOTIFSIG_VERSION_{part} (\d+)", header)[1]
+                       for part in ("MAJOR", "MINOR", "PATCH"))
+    assert motifsig.__version__ == version
+    assert tool("--version").stdout == f"motifsig {version}\n"
+    citation = (root / "CITATION.cff").read_text()
+    released = [re.search(rf"^{key}: (\S+)$", citation, re.M)[1]
+                for key in ("version", "date-released")]
+    changelog = (root / "CHANGELOG.md").read_text()
+    assert re.findall(r"^## (\d+\.\d+\.\d+) - (\S+)$", changelog, re.M)[0] == (
+        version, released[1]) and released[0] == version
+
+
+# A program that analyses or writes in a loop until it is signalled, then says how it ended.
+SIGNALLED = """
+import sys, time, motifsig
+rows = [[0.02] * 20 for _ in range(20)]
+for i, row in enumerate(rows):
+    row[i] = 0.62
+motifs = motifsig.Motifs("ACDEFGHIKLMNPQRSTVWY", [0.05] * 20, [rows[:k + 2] for k in range(19)])
+try:
+    if sys.argv[1] == "analyse":
+        print("go", flush=True)
+        motifsig.analyse([500] * 2000, motifs, range(280, 299), pvalues="accurate")
+    else:
+        many = motifsig.Motifs(motifs.alphabet, motifs.background, motifs.matrices * 8)
+        result = motifsig.analyse([500] * 2000, many, [30] * 152)
+        print("go", flush=True)
+        while True:
+            result.write("out.txt", tsv="out.tsv", logos="logos")
+except KeyboardInterrupt:
+    print("interrupted", time.monotonic(), flush=True)
+"""
+
+
+@pytest.mark.parametrize("work, sig", [("analyse", signal.SIGINT), ("write", signal.SIGINT),
+                                       ("write", signal.SIGTERM)])
+def test_signals_stop_the_work_at_once_and_leave_no_temporary_file(tmp_path, work, sig):
+    run = subprocess.Popen([sys.executable, "-c", SIGNALLED, work], cwd=tmp_path, text=True,
+                           stdout=subprocess.PIPE)
+    assert run.stdout.readline() == "go\n"
+    time.sleep(1)
+    while work == "write" and not list(tmp_path.rglob(".motifsig-*")):
+        time.sleep(0.001)  # the signal comes while files are in flight
+    sent = time.monotonic()
+    run.send_signal(sig)
+    out, _ = run.communicate(timeout=30)
+    if sig == signal.SIGTERM:
+        assert run.returncode == -sig
+    else:
+        assert float(out.split()[1]) - sent < 1 and run.returncode == 0
+    assert [p.name for p in tmp_path.rglob(".motifsig-*")] == []

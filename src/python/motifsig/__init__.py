@@ -15,14 +15,15 @@ from __future__ import annotations
 
 import gzip
 import html as _html
+import math
 import operator
 import os
 import uuid
 import warnings as _warnings
 import zlib
 from collections.abc import Iterable, Mapping, Sequence
-from dataclasses import dataclass
-from typing import TYPE_CHECKING, Any
+from dataclasses import dataclass, field
+from typing import TYPE_CHECKING, Any, Union
 
 from . import _motifsig
 
@@ -33,8 +34,9 @@ __all__ = [
     "analyse", "column_pvalue", "Motifs", "Result", "Motif", "Column", "RunWarning", "Error",
     "InputError", "OutputError", "MotifsigWarning",
 ]
-__version__ = _motifsig.__version__
+__version__: str = _motifsig.__version__
 
+Path = Union[str, "os.PathLike[str]"]  # a file name, as str or pathlib.Path
 Matrix = Sequence[Sequence[float]]  # one row per column of the motif, one value per letter
 
 
@@ -55,7 +57,7 @@ class Error(Exception):
         self.line = line
         self.exit_status = exit_status
 
-    def __reduce__(self):  # keeps the attributes across processes
+    def __reduce__(self) -> tuple[Any, ...]:  # keeps the attributes across processes
         return (type(self), (self.message,), self.__dict__)
 
 
@@ -64,14 +66,31 @@ class InputError(Error, ValueError):
 
 
 class OutputError(Error, OSError):
-    """A file that `Result.write` could not write; none of its files was written then."""
+    """A file that `Result.write` could not write; none of its files was written then.
+
+    As an OSError, `filename` is the file (as `file`) and `errno` and `strerror` say why, when
+    a system call failed (None otherwise, as for two outputs that are one file).
+    """
+
+    def __init__(self, message: str, *, file: str | None = None, line: int | None = None,
+                 exit_status: int = 1, errno: int | None = None) -> None:
+        super().__init__(message, file=file, line=line, exit_status=exit_status)
+        self.errno = errno  # type: ignore[assignment]  # None, as OSError has it without one
+        self.strerror = os.strerror(errno) if errno else None  # type: ignore[assignment]
+        self.filename = file
+
+    def __str__(self) -> str:  # the tool's message, not OSError's "[Errno N] ..."
+        return self.message
 
 
 class MotifsigWarning(UserWarning):
     """Valid input that is probably a mistake (the tool's "motifsig: warning: ...")."""
 
 
-def _error(cls: type, failure: BaseException) -> Error:
+def _error(cls: type[Error], failure: Any) -> Error:
+    if cls is OutputError:
+        return OutputError(str(failure), file=failure.file, line=failure.line,
+                           exit_status=failure.exit_status, errno=failure.error_number or None)
     return cls(str(failure), file=failure.file, line=failure.line,
                exit_status=failure.exit_status)
 
@@ -102,14 +121,16 @@ class Column:
     log10_pvalue: float
 
 
-@dataclass(frozen=True)
+@dataclass(frozen=True, repr=False)
 class Motif:
     """One motif's statistics: its `number` (1, 2, ... in the order of the motifs), `id` and
-    `alt` (from its "MOTIF id alt" line; empty when absent), `width`, `nsites`, `llr` in nats,
-    `log_evalue` (natural log; inf when its sites cannot all be placed), `log10_evalue`,
-    `evalue_text` (exactly as the motif file writes it, as "3.70728e-26"), `columns` and
-    `rel_entropy`. An E-value can be too small for a float: sort by `log10_evalue`, show
-    `evalue_text`."""
+    `alt` (from its "MOTIF id alt" line; empty when absent), `width`, `nsites` (its number of
+    sites), `llr` in nats, `log_evalue` (natural log; inf when its sites cannot all be placed),
+    `log10_evalue`, `evalue_text` (exactly as the motif file writes it, as "3.70728e-26"),
+    `columns`, `alphabet` (the letters of the matrix's columns) and `rows` (the
+    letter-probability matrix, one tuple per position); `evalue`, `rel_entropy` and `matrix`
+    are computed from them. An E-value can be too small for a float: sort by `log10_evalue`,
+    show `evalue_text`."""
 
     number: int
     id: str
@@ -121,11 +142,41 @@ class Motif:
     log10_evalue: float
     evalue_text: str
     columns: tuple[Column, ...]
+    alphabet: str
+    rows: tuple[tuple[float, ...], ...]
+    _result: Any = field(compare=False)  # the run, which draws the logo
+
+    @property
+    def evalue(self) -> float:
+        """The E-value as a float: 10 ** log10_evalue, 0.0 below the smallest float and inf
+        above the largest (evalue_text and log10_evalue keep every digit)."""
+        try:
+            return float(10.0 ** self.log10_evalue)
+        except OverflowError:
+            return math.inf
 
     @property
     def rel_entropy(self) -> float:
         """Relative entropy against the run's background in bits: the columns' sum."""
         return sum(column.rel_entropy for column in self.columns)
+
+    @property
+    def matrix(self) -> "pandas.DataFrame":
+        """The letter-probability matrix as a pandas DataFrame: one row per position (indexed
+        from 1), one column per letter, the values as the motif file or the data gave them."""
+        pandas = _pandas("Motif.matrix")
+        table = pandas.DataFrame(list(self.rows), columns=list(self.alphabet),
+                                 index=pandas.RangeIndex(1, self.width + 1, name="position"))
+        table.columns.name = "letter"
+        return table
+
+    def __repr__(self) -> str:
+        name = " ".join(part for part in (self.id, self.alt) if part)
+        return (f"<motifsig.Motif {self.number}{f' {name!r}' if name else ''}: width "
+                f"{self.width}, {self.nsites} sites, E-value {self.evalue_text}>")
+
+    def _repr_html_(self) -> str:
+        return _motif_table([self], self._result, [])
 
 
 class Motifs:
@@ -142,8 +193,12 @@ class Motifs:
                  alts: Sequence[str] | None = None) -> None:
         if not isinstance(alphabet, str):
             raise TypeError(f"alphabet: expected a string such as 'ACGT', not {alphabet!r}")
+        if not alphabet.isascii():
+            letter = next(c for c in alphabet if not c.isascii())
+            raise InputError(f"alphabet: letters must be single bytes (ASCII characters), and "
+                             f"{letter!r} is not")
         self.alphabet = alphabet
-        self.background = [float(value) for value in background]
+        self.background = _numbers(background, "background")
         self.matrices = [_matrix(matrix, k + 1) for k, matrix in enumerate(matrices)]
         self.ids = _names(ids, "ids", len(self.matrices))
         self.alts = _names(alts, "alts", len(self.matrices))
@@ -155,20 +210,70 @@ class Motifs:
         return f"motifsig.Motifs({self.alphabet!r}, {len(self)} motifs)"
 
 
-def _matrix(matrix: Matrix, number: int) -> list[list[float]]:
+def _number(value: Any, what: str) -> float:
+    # True converts to 1.0, but is never meant as a frequency; "0.29" as written in a file is.
+    if isinstance(value, bool):
+        raise TypeError(f"{what}: expected a number, not {value!r}")
     try:
-        return [[float(value) for value in row] for row in matrix]
-    except TypeError:
-        raise TypeError(f"motif {number}: expected a matrix, a list of rows of numbers") from None
+        return float(value)
+    except (TypeError, ValueError):
+        raise TypeError(f"{what}: expected a number, not {value!r}") from None
+
+
+def _numbers(values: Any, what: str) -> list[float]:
+    if isinstance(values, (str, bytes)) or not isinstance(values, Iterable):
+        raise TypeError(f"{what}: expected a list of numbers, not {values!r}")
+    return [_number(value, f"{what}[{i}]") for i, value in enumerate(values)]
+
+
+def _matrix(matrix: Matrix, number: int) -> list[list[float]]:
+    if isinstance(matrix, (str, bytes)) or not isinstance(matrix, Iterable):
+        raise TypeError(f"motif {number}: expected a matrix, a list of rows of numbers")
+    return [_numbers(row, f"motif {number}, row {i + 1}") for i, row in enumerate(matrix)]
 
 
 def _names(names: Sequence[str] | None, what: str, count: int) -> list[str]:
     if names is None:
         return [""] * count
-    names = [str(name) for name in names]
+    if isinstance(names, (str, bytes)):
+        raise TypeError(f"{what}: expected a list of names, one per matrix, not {names!r}")
+    for i, name in enumerate(names):
+        if not isinstance(name, str):
+            raise TypeError(f"{what}[{i}]: expected a string, not {name!r}")
     if len(names) != count:
         raise ValueError(f"{what}: {len(names)} names for {count} matrices")
-    return names
+    return list(names)
+
+
+def _pandas(what: str) -> Any:
+    try:
+        import pandas
+    except ImportError:
+        raise ImportError(f"{what} needs pandas, which is not installed "
+                          "(apt-get install python3-pandas, or pip install pandas)") from None
+    return pandas
+
+
+def _motif_table(motifs: Sequence[Motif], raw: Any, warnings: Sequence[RunWarning]) -> str:
+    """An HTML table of the motifs with their logos, for a notebook."""
+    # A notebook shows many results on one page: each logo's clip path gets a name of its
+    # own, or a logo would be cut to the box of another result's logo of the same number.
+    unique = f"clip-{uuid.uuid4().hex[:12]}-"
+    rows = []
+    for m in motifs:
+        name = " ".join(part for part in (m.id, m.alt) if part)
+        logo = raw.logo_svg(m.number).replace('id="clip-', f'id="{unique}')
+        rows.append(
+            f"<tr><td>{m.number}</td><td>{_html.escape(name)}</td><td>{m.width}</td>"
+            f"<td>{m.nsites}</td><td style='white-space:nowrap'>"
+            f"{_html.escape(m.evalue_text)}</td><td>{m.rel_entropy:.4g}</td>"
+            f"<td>{m.llr:.4g}</td><td style='text-align:left'>"
+            f"{logo.replace('url(#clip-', f'url(#{unique}')}</td></tr>")
+    notes = "".join(f"<li>{_html.escape(w.text)}</li>" for w in warnings)
+    return ("<div><table><thead><tr><th>Motif</th><th>Name</th><th>Width</th><th>Sites</th>"
+            "<th>E-value</th><th>Rel. entropy (bits)</th><th>LLR (nats)</th><th>Logo</th>"
+            f"</tr></thead><tbody>{''.join(rows)}</tbody></table>"
+            + (f"<p>Warnings:</p><ul>{notes}</ul>" if notes else "") + "</div>")
 
 
 class Result:
@@ -179,11 +284,13 @@ class Result:
 
     def __init__(self, raw: Any) -> None:
         self._raw = raw
+        self.alphabet: str = raw.alphabet
         self.motifs: list[Motif] = [
             Motif(m.number, m.id, m.alt, m.width, m.nsites, m.llr, m.log_evalue, m.log10_evalue,
                   m.evalue_text,
                   tuple(Column(c.rel_entropy, c.llr, c.log_pvalue, c.log10_pvalue)
-                        for c in m.columns))
+                        for c in m.columns),
+                  self.alphabet, tuple(tuple(row) for row in m.matrix), raw)
             for m in raw.motifs
         ]
         self.warnings: list[RunWarning] = [
@@ -197,11 +304,7 @@ class Result:
     def to_pandas(self) -> "pandas.DataFrame":
         """One row per motif: number, id, alt, width, nsites, llr, rel_entropy, log_evalue,
         log10_evalue and evalue_text (sort by log10_evalue)."""
-        try:
-            import pandas
-        except ImportError:
-            raise ImportError("Result.to_pandas needs pandas, which is not installed "
-                              "(apt-get install python3-pandas, or pip install pandas)") from None
+        pandas = _pandas("Result.to_pandas")
         names = ["number", "id", "alt", "width", "nsites", "llr", "rel_entropy", "log_evalue",
                  "log10_evalue", "evalue_text"]
         return pandas.DataFrame([[getattr(m, name) for name in names] for m in self.motifs],
@@ -209,11 +312,11 @@ class Result:
 
     def to_json(self, command_line: str = "") -> str:
         """The JSON document the tool writes with --json (docs/reports.md describes it)."""
-        return self._raw.json_text(command_line)
+        return str(self._raw.json_text(command_line))
 
-    def write(self, output: str | os.PathLike | None, *, tsv: str | os.PathLike | None = None,
-              json: str | os.PathLike | None = None, html: str | os.PathLike | None = None,
-              logos: str | os.PathLike | None = None, command_line: str = "") -> None:
+    def write(self, output: Path | None, *, tsv: Path | None = None, json: Path | None = None,
+              html: Path | None = None, logos: Path | None = None,
+              command_line: str = "") -> None:
         """Writes the motif file `output` and the reports asked for, as the tool does.
 
         `tsv`, `json` and `html` are the reports of --tsv, --json and --html, `logos` a
@@ -222,8 +325,11 @@ class Result:
         all are complete. `command_line` is shown in the JSON and HTML reports.
 
         Raises OutputError when a file cannot be written, or when two of the paths are one
-        file (exit_status 2).
+        file (exit_status 2). A signal that ends the process meanwhile (SIGTERM, SIGHUP) removes
+        the temporary files first; Ctrl-C raises KeyboardInterrupt once the files are written.
         """
+        if not isinstance(command_line, str):
+            raise TypeError(f"command_line: expected a string, not {command_line!r}")
         paths = [_path(path, name) for path, name in
                  ((output, "output"), (tsv, "tsv"), (json, "json"), (html, "html"),
                   (logos, "logos"))]
@@ -233,31 +339,16 @@ class Result:
             raise _error(OutputError, failure) from None
 
     def _repr_html_(self) -> str:
-        # A notebook shows many results on one page: each logo's clip path gets a name of its
-        # own, or a logo would be cut to the box of another result's logo of the same number.
-        unique = f"clip-{uuid.uuid4().hex[:12]}-"
-        rows = []
-        for m in self.motifs:
-            name = " ".join(part for part in (m.id, m.alt) if part)
-            logo = self._raw.logo_svg(m.number).replace('id="clip-', f'id="{unique}')
-            rows.append(
-                f"<tr><td>{m.number}</td><td>{_html.escape(name)}</td><td>{m.width}</td>"
-                f"<td>{m.nsites}</td><td style='white-space:nowrap'>"
-                f"{_html.escape(m.evalue_text)}</td><td>{m.rel_entropy:.4g}</td>"
-                f"<td>{m.llr:.4g}</td><td style='text-align:left'>"
-                f"{logo.replace('url(#clip-', f'url(#{unique}')}</td></tr>")
-        warnings = "".join(f"<li>{_html.escape(w.text)}</li>" for w in self.warnings)
-        return ("<div><table><thead><tr><th>Motif</th><th>Name</th><th>Width</th><th>Sites</th>"
-                "<th>E-value</th><th>Rel. entropy (bits)</th><th>LLR (nats)</th><th>Logo</th>"
-                f"</tr></thead><tbody>{''.join(rows)}</tbody></table>"
-                + (f"<p>Warnings:</p><ul>{warnings}</ul>" if warnings else "") + "</div>")
+        return _motif_table(self.motifs, self._raw, self.warnings)
 
 
 def _is_path(value: Any) -> bool:
     return isinstance(value, (str, os.PathLike))
 
 
-def _path(value: str | os.PathLike | None, what: str) -> bytes:
+def _path(value: Path | None, what: str) -> bytes:
+    if value is not None and not _is_path(value):
+        raise TypeError(f"{what}: expected a path (str or os.PathLike), not {value!r}")
     path = b"" if value is None else os.fsencode(value)
     if value is not None and not path:
         raise ValueError(f"{what}: expected a file name, not ''")  # as from an unset variable
@@ -265,12 +356,31 @@ def _path(value: str | os.PathLike | None, what: str) -> bytes:
 
 
 def _whole(value: Any, what: str) -> int:
-    if isinstance(value, (bool, float)):
+    if isinstance(value, bool):
         raise TypeError(f"{what}: expected a whole number, not {value!r}")
     try:
         return operator.index(value)
     except TypeError:
         raise TypeError(f"{what}: expected a whole number, not {value!r}") from None
+
+
+def _count(value: Any, what: str) -> int:
+    """A whole number for the library, which takes 64 bits: one beyond them is as far out of
+    range for the library's own message (too many sites, too long a sequence)."""
+    return min(max(_whole(value, what), -2**63), 2**63 - 1)
+
+
+def _flag(value: Any, what: str) -> bool:
+    if isinstance(value, bool) or type(value).__name__ == "bool_":  # numpy's too
+        return bool(value)
+    raise TypeError(f"{what}: expected True or False, not {value!r}")
+
+
+def _choice(value: Any, what: str, choices: Mapping[str, Any]) -> Any:
+    if not isinstance(value, str) or value not in choices:
+        expected = " or ".join(repr(name) for name in choices)
+        raise ValueError(f"{what}: expected {expected}, not {value!r}")
+    return choices[value]
 
 
 def _sequences(inputs: Any, sequences: Any) -> None:
@@ -285,7 +395,7 @@ def _sequences(inputs: Any, sequences: Any) -> None:
         if isinstance(sequence, (str, bytes)):
             lengths.append(len(sequence))
         else:
-            lengths.append(_whole(sequence, f"sequences[{i}]"))
+            lengths.append(_count(sequence, f"sequences[{i}]"))
     if not lengths:
         raise InputError("no sequences: give at least one")
     inputs.sequence_lengths = lengths
@@ -308,27 +418,31 @@ def _motifs(inputs: Any, motifs: Any) -> Any:
     return motifs
 
 
-def _motif_count(path: str | os.PathLike) -> int | None:
+def _motif_count(path: Path) -> int | None:
     """The number of motifs in a motif file, where each starts at a line naming a
     letter-probability matrix; None when the file cannot be read (the analysis then says why)."""
     try:
         with open(path, "rb") as file:
             packed = file.read(2) == b"\x1f\x8b"
-        with (gzip.open if packed else open)(path, "rb") as file:
-            return sum(b"letter-probability matrix" in line for line in file)
+        with gzip.open(path, "rb") if packed else open(path, "rb") as lines:
+            return sum(b"letter-probability matrix" in line for line in lines)
     except (OSError, EOFError, zlib.error):
         return None
 
 
 def _sites(inputs: Any, sites: Any, motifs: Any) -> None:
     if _is_path(sites):
-        inputs.sites_path = _path(sites, "sites")
+        inputs.sites_path = _path(sites, "motif_sites")
         return
     if not isinstance(sites, Mapping):
-        inputs.site_counts = [_whole(count, f"sites[{i}]") for i, count in enumerate(sites)]
+        if isinstance(sites, (str, bytes)) or not isinstance(sites, Iterable):
+            raise TypeError("motif_sites: expected a path, a list of site counts or a dict "
+                            f"{{motif number: count}}, not {sites!r}")
+        inputs.site_counts = [_count(count, f"motif_sites[{i}]")
+                              for i, count in enumerate(sites)]
         return
-    counts = {_whole(number, "sites: motif number"): _whole(count, f"sites[{number!r}]")
-              for number, count in sites.items()}
+    counts = {_whole(number, "motif_sites: motif number"):
+              _count(count, f"motif_sites[{number!r}]") for number, count in sites.items()}
     nmotifs = len(motifs) if isinstance(motifs, Motifs) else _motif_count(motifs)
     if nmotifs is None:
         nmotifs = max(counts, default=0)
@@ -341,51 +455,83 @@ def _sites(inputs: Any, sites: Any, motifs: Any) -> None:
     inputs.site_counts = [counts.get(number, 0) for number in range(1, nmotifs + 1)]
 
 
-def analyse(sequences: str | os.PathLike | Iterable[str] | Iterable[int],
-            motifs: str | os.PathLike | Motifs | Mapping[str, Any],
-            sites: str | os.PathLike | Sequence[int] | Mapping[int, int], *,
-            strands: int = 1, palindromic: bool = False, sites_model: str = "per-sequence",
-            background: str | os.PathLike | Sequence[float] | None = None, fasta: bool = False,
-            pvalues: str = "lattice", threads: int | None = None) -> Result:
+_SITE_MODELS = {"per-sequence": _motifsig.SiteModel.per_sequence,
+                "anywhere": _motifsig.SiteModel.anywhere}
+_PVALUE_METHODS = {"lattice": _motifsig.PvalueMethod.lattice,
+                   "accurate": _motifsig.PvalueMethod.accurate}
+Sequences = Union[Path, Iterable[str], Iterable[int]]
+MotifsInput = Union[Path, Motifs, Mapping[str, Any]]
+SitesInput = Union[Path, Sequence[int], Mapping[int, int]]
+
+
+def analyse(sequences: Sequences, motifs: MotifsInput, motif_sites: SitesInput | None = None,
+            *, strands: int = 1, palindromic: bool = False, sites: str = "per-sequence",
+            background: Path | Sequence[float] | None = None, fasta: bool = False,
+            pvalues: str = "lattice", threads: int | None = None,
+            sites_model: str | None = None) -> Result:
     """Computes every motif's E-value and column p-values from its sites, as the tool does.
 
-    Each input is a path (str or os.PathLike; plain or gzip-compressed) or the data itself:
+    The three inputs come in the order of the command line's, `motifsig SEQUENCES MOTIFS SITES`,
+    and the keywords are its options, named as their long names: `motifsig a.fa m.txt s.tsv
+    --strands 2 --sites anywhere` is `analyse("a.fa", "m.txt", "s.tsv", strands=2,
+    sites="anywhere")`. Each input is a path (str or os.PathLike; plain or gzip-compressed)
+    or the data itself:
 
-    sequences  the sequence file, or the sequences as strings, or their lengths as integers
-               (only the number and lengths of the sequences matter).
-    motifs     the motif file, or a motifsig.Motifs (or a dict of its arguments): the alphabet,
-               its background and one matrix per motif.
-    sites      the site file, or the number of sites of each motif as a list in the motifs'
-               order, or as a dict {motif number: count}. Motif numbers, one per site (the
-               site file's first column), become such a dict with collections.Counter(numbers).
+    sequences    the sequence file, or the sequences as strings, or their lengths as integers
+                 (only the number and lengths of the sequences matter).
+    motifs       the motif file, or a motifsig.Motifs (or a dict of its arguments): the
+                 alphabet, its background and one matrix per motif.
+    motif_sites  the site file, or the number of sites of each motif as a list in the motifs'
+                 order (one count per motif), or as a dict {motif number: count}. Motif
+                 numbers, one per site (the site file's first column), become such a dict with
+                 collections.Counter(numbers).
 
-    The keywords describe the search the motifs were found with, as the tool's options do:
-    strands=2 counts every site position on both strands, palindromic=True (with strands=2)
-    counts it once for motifs that are their own reverse complement, sites_model="anywhere"
-    lets a sequence hold several sites, and background (a path to "LETTER FREQUENCY" lines,
-    or one frequency per letter in alphabet order) replaces the motifs' background. fasta=True
-    reads the sequence file as FASTA records of any number of lines. pvalues="accurate"
-    computes the column p-values exactly or within 2% instead of on a lattice of 200 steps.
-    threads sets the number of threads (default: OMP_NUM_THREADS when set, else every core).
+    The keywords describe the search the motifs were found with:
+
+    strands      1 (the default) or 2: 2 counts every site position on both strands.
+    palindromic  True (with strands=2) counts a position once for motifs that are their own
+                 reverse complement.
+    sites        "per-sequence" (the default: at most one site per sequence) or "anywhere"
+                 (a sequence may hold several).
+    background   a path to "LETTER FREQUENCY" lines, or one frequency per letter in alphabet
+                 order: replaces the motifs' background.
+    fasta        True reads the sequence file as FASTA records of any number of lines.
+    pvalues      "lattice" (the default) or "accurate": the column p-values exactly or within
+                 2% instead of on a lattice of 200 steps.
+    threads      the number of threads, 1 to 4096 (default: OMP_NUM_THREADS when set, else
+                 every core).
+    sites_model  the old name of `sites`; giving the site input as `sites=` is old too. Both
+                 still work, with a DeprecationWarning, until the next release.
 
     Returns a Result. Raises InputError (a ValueError) with the tool's message, file and line
-    when an input is bad; the run's warnings come as MotifsigWarning and in Result.warnings.
-    Other Python threads run while the statistics are computed.
+    when an input is bad, TypeError or ValueError naming the argument when an argument is not
+    of a kind it takes, and KeyboardInterrupt at once on Ctrl-C. The run's warnings come as
+    MotifsigWarning and in Result.warnings. Other Python threads run while the statistics are
+    computed.
     """
-    if strands not in (1, 2) or isinstance(strands, bool):
-        raise ValueError(f"strands: expected 1 or 2, not {strands!r}")
-    if palindromic and strands != 2:
+    if motif_sites is None:
+        # The keywords of the first release: sites= the site input, sites_model= the option.
+        if sites in _SITE_MODELS or sites_model is None and sites == "per-sequence":
+            raise TypeError("analyse() needs three inputs: the sequences, the motifs and the "
+                            "motif sites (the site file, or the site counts)")
+        _warnings.warn("analyse(): give the site input third, by position; sites= is now the "
+                       "option --sites (sites_model= before)", DeprecationWarning, stacklevel=2)
+        motif_sites, sites = sites, "per-sequence"
+    if sites_model is not None:
+        _warnings.warn("analyse(): sites_model= is now sites=, as the option --sites",
+                       DeprecationWarning, stacklevel=2)
+        sites = sites_model
+    if isinstance(strands, bool) or not isinstance(strands, int) or strands not in (1, 2):
+        raise (ValueError if isinstance(strands, int) and not isinstance(strands, bool)
+               else TypeError)(f"strands: expected 1 or 2, not {strands!r}")
+    if _flag(palindromic, "palindromic") and strands != 2:
         raise ValueError("palindromic needs strands=2: a site and its reverse complement count "
                          "once only when both strands are searched")
-    site_models = {"per-sequence": _motifsig.SiteModel.per_sequence,
-                   "anywhere": _motifsig.SiteModel.anywhere}
-    if sites_model not in site_models:
-        raise ValueError(f"sites_model: expected 'per-sequence' or 'anywhere', not {sites_model!r}")
     model = _motifsig.SearchModel()
     model.strands = strands
     model.palindromic = bool(palindromic)
-    model.sites = site_models[sites_model]
-    model.pvalues = _pvalue_method(pvalues)
+    model.sites = _choice(sites, "sites", _SITE_MODELS)
+    model.pvalues = _choice(pvalues, "pvalues", _PVALUE_METHODS)
     if threads is None:
         threads = 0
     elif not 1 <= _whole(threads, "threads") <= 4096:
@@ -393,29 +539,21 @@ def analyse(sequences: str | os.PathLike | Iterable[str] | Iterable[int],
 
     inputs = _motifsig.Inputs()
     _sequences(inputs, sequences)
-    inputs.fasta = bool(fasta)
+    inputs.fasta = _flag(fasta, "fasta")
     if background is None:
         pass
-    elif _is_path(background):
+    elif isinstance(background, (str, os.PathLike)):
         inputs.background_path = _path(background, "background")
     else:
-        inputs.background_override = [float(value) for value in background]
-    _sites(inputs, sites, _motifs(inputs, motifs))
+        inputs.background_override = _numbers(background, "background")
+    _sites(inputs, motif_sites, _motifs(inputs, motifs))
     try:
-        result = Result(_motifsig.analyse(inputs, model, threads))
+        result = Result(_motifsig.analyse(inputs, model, operator.index(threads)))
     except _motifsig.Failure as failure:
         raise _error(InputError, failure) from None
     for warning in result.warnings:
         _warnings.warn(warning.text, MotifsigWarning, stacklevel=2)
     return result
-
-
-def _pvalue_method(pvalues: str) -> Any:
-    methods = {"lattice": _motifsig.PvalueMethod.lattice,
-               "accurate": _motifsig.PvalueMethod.accurate}
-    if pvalues not in methods:
-        raise ValueError(f"pvalues: expected 'lattice' or 'accurate', not {pvalues!r}")
-    return methods[pvalues]
 
 
 def column_pvalue(counts: Sequence[int], background: Sequence[float], *,
@@ -428,10 +566,12 @@ def column_pvalue(counts: Sequence[int], background: Sequence[float], *,
     above 0 (a p-value above 1 is a rounding of the tail table). pvalues="accurate" computes it
     exactly or within 2%.
     """
-    method = _pvalue_method(pvalues)
-    whole = [_whole(count, f"counts[{i}]") for i, count in enumerate(counts)]
+    method = _choice(pvalues, "pvalues", _PVALUE_METHODS)
+    if isinstance(counts, (str, bytes)) or not isinstance(counts, Iterable):
+        raise TypeError(f"counts: expected a list of whole numbers, not {counts!r}")
+    whole = [_count(count, f"counts[{i}]") for i, count in enumerate(counts)]
     try:
-        value = _motifsig.column_log_pvalue(whole, [float(v) for v in background], method)
+        value = _motifsig.column_log_pvalue(whole, _numbers(background, "background"), method)
     except _motifsig.Failure as failure:
         raise _error(InputError, failure) from None
-    return 0.0 if value > 0 else value
+    return 0.0 if value > 0 else float(value)
