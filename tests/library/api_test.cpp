@@ -122,14 +122,15 @@ TEST(Library, CancellationStopsALongAnalysisWithinATenthOfASecond) {
   dna.background = {0.25, 0.25, 0.25, 0.25};
   dna.motifs = {{{{0.7, 0.1, 0.1, 0.1}, {0.1, 0.7, 0.1, 0.1}}, "", ""}};
   dna.site_counts = {20000};
-  motifsig::Inputs protein;  // 20 columns of 300 sites: a second, accurately
+  motifsig::Inputs protein;  // 60 different columns of 300 sites: seconds, accurately
   protein.sequence_lengths.assign(20000, 500);
   protein.alphabet = "ACDEFGHIKLMNPQRSTVWY";
   protein.background.assign(20, 0.05);
   protein.motifs.resize(1);
-  for (int i = 0; i < 20; ++i) {
-    protein.motifs[0].rows.emplace_back(20, 0.02);
-    protein.motifs[0].rows.back()[i] = 0.62;
+  for (int i = 0; i < 60; ++i) {
+    const double lead = 0.2 + 0.01 * i;
+    protein.motifs[0].rows.emplace_back(20, (1 - lead) / 19);
+    protein.motifs[0].rows.back()[size_t(i % 20)] = lead;
   }
   protein.site_counts = {300};
   motifsig::SearchModel accurate;

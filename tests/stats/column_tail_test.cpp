@@ -1,6 +1,9 @@
-// The accurate column tails against tails computed independently here: every count vector
-// enumerated in long double for small N, and the binomial sum in log space for two letters
-// at large N. The bound is 0.01 in log10 (exact methods must be far closer).
+// The accurate column tails against tails computed independently: every count vector
+// enumerated in long double here for small N, the binomial sum in log space for two letters at
+// large N, and a table of reference tails computed elsewhere (every count vector enumerated in
+// long double; for 20 letters the fine lattice at 0.0025 nats). The bound is 0.01 in log10 for
+// 2-4 letters and 0.02 for more, against the interval between P(G > x) and P(G >= x); exact
+// routes must be far closer. Each route and fall-back is reached on purpose through settings.
 #include "stats/column_tail.h"
 
 #include <gtest/gtest.h>
@@ -10,8 +13,6 @@
 #include <vector>
 
 namespace {
-constexpr double kLn10 = 2.302585092994046;
-
 double llr_of(const std::vector<long> &k, const std::vector<double> &q) {
   long N = 0;
   for (long v : k) N += v;
@@ -50,6 +51,7 @@ double brute_log_tail(int N, const std::vector<double> &q, double x) {
   for (long double l : logs) total += expl(l - top);
   return static_cast<double>(top + logl(total));
 }
+
 }  // namespace
 
 TEST(ColumnTail, ExactEnumerationEqualsEveryCountVectorSummed) {
@@ -100,34 +102,113 @@ TEST(ColumnTail, TwoLettersAtLargeNMatchTheBinomialSum) {
   }
 }
 
-TEST(ColumnTail, TiltedReadingWithinOneHundredthOfExactForManySites) {
-  const std::vector<double> q = {0.29, 0.21, 0.21, 0.29};
-  // Away from the faces of the count simplex, the checked tilted reading itself; the chosen
-  // method for every column, the face one included.
-  const std::vector<std::vector<long>> columns = {
-      {150, 120, 110, 120}, {300, 60, 70, 70}, {125, 125, 125, 125}, {40, 40, 380, 40}};
-  for (size_t i = 0; i < columns.size(); ++i) {
-    const double x = llr_of(columns[i], q);
-    double exact, tilted;
-    ASSERT_TRUE(exact_log_tail(500, q, x, 1000000000, &exact));
-    if (i < 3) {
-      EXPECT_TRUE(tilted_log_tail_checked(500, q, x, &tilted));
-      EXPECT_NEAR(tilted / kLn10, exact / kLn10, 0.01) << "x " << x;
-    }
-    EXPECT_NEAR(column_log_tail(500, q, x) / kLn10, exact / kLn10, 0.01) << "x " << x;
-  }
+namespace {
+// Reference tails: ln P(G >= x) and ln P(G > x) for the column of counts k.
+struct Reference {
+  std::vector<double> q;
+  std::vector<long> k;
+  double log_ge, log_gt;
+};
+
+const Reference kDna[] = {
+    {{0.29, 0.21, 0.21, 0.29}, {3, 0, 267, 30}, -342.291747549, -342.311845425},    // a face
+    {{0.29, 0.21, 0.21, 0.29}, {1, 140, 147, 12}, -205.464896168, -205.465473691},  // an edge
+    {{0.29, 0.21, 0.21, 0.29}, {1, 1, 297, 1}, -448.214163746, -448.455407038},     // a corner
+    {{0.29, 0.21, 0.21, 0.29}, {90, 60, 70, 80}, -0.40415411367, -0.404696648097},  // p near 1
+    {{0.29, 0.21, 0.21, 0.29}, {60, 5, 20, 215}, -133.789663232, -133.789889719},
+};
+const Reference kFiveAndEight[] = {
+    {{0.1, 0.15, 0.2, 0.25, 0.3}, {40, 35, 45, 40, 40}, -10.5355620672, -10.5355643446},
+    {{0.1, 0.15, 0.2, 0.25, 0.3}, {0, 2, 30, 80, 88}, -52.8839293685, -52.883946015},
+    {{0.1, 0.15, 0.2, 0.25, 0.3}, {60, 10, 30, 50, 50}, -33.255500637, -33.2555027072},
+    {{0.05, 0.1, 0.1, 0.15, 0.15, 0.15, 0.15, 0.15},
+     {0, 3, 3, 4, 5, 5, 5, 5},
+     -0.123138124251,
+     -0.1237804282},
+    {{0.05, 0.1, 0.1, 0.15, 0.15, 0.15, 0.15, 0.15},
+     {12, 0, 1, 2, 3, 4, 3, 5},
+     -13.5520901766,
+     -13.5527790592},
+};
+
+// Within `bound` (log10) of the interval [P(G > x), P(G >= x)].
+void expect_within(const ColumnTail &got, const Reference &r, double bound, const char *what) {
+  long N = 0;
+  for (long v : r.k) N += v;
+  const double low = r.log_gt / kLn10 - bound, high = r.log_ge / kLn10 + bound;
+  EXPECT_GE(got.log_p / kLn10, low) << what << " N " << N << " k0 " << r.k[0];
+  EXPECT_LE(got.log_p / kLn10, high) << what << " N " << N << " k0 " << r.k[0];
 }
 
-TEST(ColumnTail, NearACornerTheTiltedReadingIsNotTrusted) {
-  // The tilted law piles onto the corners of the count simplex, where its density is lumpy:
-  // these readings agree with themselves but were 0.02-0.05 off in log10.
-  const std::vector<double> uniform = {0.25, 0.25, 0.25, 0.25};
-  for (const std::vector<long> &k :
-       {std::vector<long>{41, 0, 1957, 2}, std::vector<long>{1677, 6, 1, 316}}) {
-    const double x = llr_of(k, uniform);
-    double exact;
-    ASSERT_TRUE(exact_log_tail(2000, uniform, x, 1000000000, &exact));
-    EXPECT_NEAR(column_log_tail(2000, uniform, x) / kLn10, exact / kLn10, 0.01) << "x " << x;
+ColumnTail tail_of(const Reference &r, const TailSettings &settings) {
+  long N = 0;
+  for (long v : r.k) N += v;
+  return column_tail(static_cast<int>(N), r.q, llr_of(r.k, r.q), settings);
+}
+}  // namespace
+
+TEST(ColumnTail, EveryRouteWithinItsBoundOfTheReferences) {
+  TailSettings no_quick;  // past the quick enumeration, as at many sites
+  no_quick.quick_steps = 0;
+  TailSettings tilted_only = no_quick;  // the smooth reading alone
+  tilted_only.face_steps = 0;
+  TailSettings one_reading = tilted_only;  // no second reading: never settled
+  one_reading.most_cells = one_reading.first_cells;
+  TailSettings unchecked = one_reading;  // ... and no long enumeration to fall back on
+  unchecked.long_steps = 0;
+  for (const Reference &r : kDna) {
+    const ColumnTail chosen = tail_of(r, {});
+    expect_within(chosen, r, chosen.route == TailRoute::enumeration ? 1e-9 : 0.01, "default");
+    // Near a face or corner the smooth reading is off (there its readings may not even agree):
+    // the face enumeration takes over.
+    const bool face = r.k[0] <= 3;
+    const ColumnTail smooth = tail_of(r, tilted_only);
+    if (!face) {
+      EXPECT_EQ(smooth.route, TailRoute::tilted);
+      expect_within(smooth, r, 0.01, "tilted");
+    }
+    const ColumnTail faced = tail_of(r, no_quick);
+    if (face) EXPECT_EQ(faced.route, TailRoute::enumeration);
+    expect_within(faced, r, 0.01, "face enumeration");
+    const ColumnTail fallback = tail_of(r, one_reading);
+    EXPECT_EQ(fallback.route, TailRoute::enumeration);
+    expect_within(fallback, r, 1e-9, "long enumeration");
+    const ColumnTail flagged = tail_of(r, unchecked);
+    EXPECT_EQ(flagged.route, TailRoute::tilted);
+    EXPECT_FALSE(flagged.checked);
+  }
+  for (const Reference &r : kFiveAndEight) {
+    const ColumnTail got = tail_of(r, no_quick);
+    EXPECT_EQ(got.route, r.k.size() == 5 ? TailRoute::tilted : TailRoute::fine_lattice);
+    EXPECT_TRUE(got.checked);
+    expect_within(got, r, 0.02, "five or eight letters");
+  }
+  // The fine lattice that cannot fit falls back to the tilted reading.
+  TailSettings no_lattice = no_quick;
+  no_lattice.most_lattice_cells = 1;
+  const ColumnTail fallback = tail_of(kFiveAndEight[4], no_lattice);
+  EXPECT_EQ(fallback.route, TailRoute::tilted);
+  expect_within(fallback, kFiveAndEight[4], 0.02, "lattice to tilted");
+}
+
+TEST(ColumnTail, TwentyLettersTiltedWithinTwoHundredthsOfTheFineLattice) {
+  // 200 sites: past the fine lattice's route, read by the tilted FFT; the references are the
+  // fine lattice at 0.0025 nats (0.005 and 0.01 agreed with it within 0.0004).
+  std::vector<double> q(20);
+  for (size_t a = 0; a < q.size(); ++a) q[a] = (a + 1) / 210.0;
+  const Reference columns[] = {
+      {q,
+       {0, 2, 3, 4, 4, 5, 6, 6, 7, 8, 8, 9, 10, 11, 12, 13, 14, 18, 30, 30},
+       -0.253871 * kLn10,
+       -0.253871 * kLn10},
+      {q,
+       {6, 0, 0, 1, 1, 1, 2, 2, 3, 3, 4, 5, 6, 8, 10, 12, 15, 25, 40, 56},
+       -20.562705 * kLn10,
+       -20.562705 * kLn10}};
+  for (const Reference &r : columns) {
+    const ColumnTail got = tail_of(r, {});
+    EXPECT_EQ(got.route, TailRoute::tilted);
+    expect_within(got, r, 0.02, "twenty letters");
   }
 }
 

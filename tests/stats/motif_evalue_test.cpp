@@ -93,7 +93,15 @@ TEST(CalcEntropy, EntropiesAndLlrOfWorkedExamples) {
             0.0,
             0.32161017527648017,
             0.64322035055296},
-           {{0.5, 0.5, 0.0}, {{0.5, 0.0, 0.5}}, 1, 0.0, 0.0, -0.5, 0.58496250072116},
+           // A letter the background lacks is scored against its 1e-200 floor, as the rescaled
+           // background gives it to every column.
+           {{0.5, 0.5, 0.0},
+            {{0.5, 0.0, 0.5}},
+            1,
+            229.91193570912,
+            331.69280948873626,
+            331.19280948873626,
+            0.58496250072116},
        }) {
     MotifSet run(c.background);
     Model &m = run.add(c.matrix, c.nsites);
@@ -169,6 +177,27 @@ TEST(CalcEntropy, ResultsDoNotDependOnThreadsOrOnTheOrderOfSiteCounts) {
       EXPECT_EQ(std::memcmp(serial.data(), concurrent.data(), serial.size() * sizeof(double)), 0)
           << "order " << order << ", " << threads << " threads";
     }
+  }
+}
+
+// A background that does not sum to 1 (counts, say) scores every column against its normalised
+// frequencies, the first one too: the same E-values as the frequencies themselves, and the
+// same for two copies of a motif, whichever comes first. With either p-value method.
+TEST(CalcEntropy, EveryColumnIsScoredAgainstTheNormalisedBackground) {
+  for (PvalueMethod method : {PvalueMethod::lattice, PvalueMethod::accurate}) {
+    auto evalues = [&](const std::vector<double> &background) {
+      MotifSet run(background);
+      for (int copy = 0; copy < 2; ++copy)
+        run.add({{0.7, 0.1, 0.1, 0.1}, {0.1, 0.6, 0.2, 0.1}, {0.05, 0.05, 0.1, 0.8}}, 30);
+      EvalueRun settings;
+      settings.method = method;
+      my_calc_evalue(run.models, run.dataset, run.cache, settings);
+      return std::vector<double>{run.models[0].log_evalue, run.models[1].log_evalue};
+    };
+    const std::vector<double> frequencies = evalues({0.29, 0.21, 0.21, 0.29});
+    EXPECT_EQ(frequencies[0], frequencies[1]);
+    EXPECT_EQ(evalues({290, 210, 210, 290}), frequencies);
+    EXPECT_EQ(evalues({0.58, 0.42, 0.42, 0.58}), frequencies);
   }
 }
 
