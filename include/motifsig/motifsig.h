@@ -29,6 +29,9 @@ namespace motifsig {
 // The library's version, "MAJOR.MINOR.PATCH".
 MOTIFSIG_API const char *version();
 
+// What --pvalues accurate promises for each column p-value, in the words every message uses.
+MOTIFSIG_API const char *accurate_pvalue_promise();
+
 enum class SiteModel { per_sequence, anywhere };  // --sites per-sequence | anywhere
 enum class PvalueMethod { lattice, accurate };    // --pvalues lattice | accurate
 

@@ -121,8 +121,11 @@ int parse_command_line(int argc, char **argv, RunOptions &options) {
       ->type_name("FILE");
 
   std::string pvalues = "lattice";
-  app.add_option("--pvalues", pvalues,
-                 "column p-values: lattice (grid of 200 steps) or accurate (exact or within 2%)")
+  const std::string pvalues_help = std::string(
+                                       "column p-values: lattice (grid of 200 steps) or "
+                                       "accurate (") +
+                                   motifsig::accurate_pvalue_promise() + ")";
+  app.add_option("--pvalues", pvalues, pvalues_help)
       ->check(expecting("lattice or accurate",
                         [](const std::string &v) { return v == "lattice" || v == "accurate"; }))
       ->default_val("lattice")

@@ -10,8 +10,11 @@
 #include "motifsig/motifsig.h"
 #include "process/diagnostics.h"
 #include "stats/motif_evalue.h"
+#include "stats/tail_settings.h"
 
 namespace motifsig {
+
+const char *accurate_pvalue_promise() { return kAccurateWithin; }
 
 double column_log_pvalue(const std::vector<int64_t> &counts, const std::vector<double> &background,
                          PvalueMethod method) {

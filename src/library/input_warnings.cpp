@@ -69,33 +69,47 @@ void warn_of_unplaceable_sites(const std::string &site_file, const std::vector<M
   }
 }
 
-void warn_of_coarse_lattice(const motifsig::SearchModel &model, const std::string &site_file,
-                            const std::vector<Model> &models, const Dataset &dataset,
-                            Warnings &warnings) {
-  if (model.pvalues != motifsig::PvalueMethod::lattice || dataset.alength < 2) return;
+double lattice_drift_log10(const Model &motif, const Dataset &dataset) {
+  if (motif.w == 0 || motif.nsites < 2 || dataset.alength < 2) return 0;
   double sum = 0, least = INFINITY;
   for (int a = 0; a < dataset.alength; ++a) {
     sum += dataset.background[a];
     least = std::min(least, dataset.background[a]);
   }
-  if (!(least > 0) || !(sum > 0)) return;
-  const double most_llr_per_site = std::log(sum / least);  // every letter the rarest one
-  for (size_t k = 0; k < models.size(); ++k) {
-    const Model &motif = models[k];
-    if (motif.w == 0) continue;
-    if (motif.nsites * most_llr_per_site / kLatticeSteps <= kCoarseLatticeStep) continue;
-    warnings.add(site_file.c_str(), 0,
-                 "motif %zu has %d sites, too many for the lattice's column p-values, which may "
-                 "be off 10-fold or more; --pvalues accurate computes them to within 2%%",
-                 k + 1, motif.nsites);
-  }
+  if (!(least > 0) || !(sum > 0)) return 0;
+  const double step = motif.nsites * std::log(sum / least) / kLatticeSteps;
+  // Between the fits for 4 and 20 letters by ln A, and beyond them along the same line.
+  const double t = (std::log(dataset.alength) - std::log(4.0)) / (std::log(20.0) - std::log(4.0));
+  const double scale = std::max(0.05, kDrift4.scale + t * (kDrift20.scale - kDrift4.scale));
+  const double power = kDrift4.power + t * (kDrift20.power - kDrift4.power);
+  return motif.w * scale * std::pow(step, power);
+}
+
+void warn_of_coarse_lattice(const motifsig::SearchModel &model, const std::string &site_file,
+                            const std::vector<Model> &models, const Dataset &dataset,
+                            Warnings &warnings) {
+  if (model.pvalues != motifsig::PvalueMethod::lattice) return;
+  std::vector<size_t> drifting;
+  for (size_t k = 0; k < models.size(); ++k)
+    if (lattice_drift_log10(models[k], dataset) >= 1) drifting.push_back(k + 1);
+  if (drifting.empty()) return;
+  std::string numbers;
+  for (size_t i = 0; i < drifting.size() && i < 5; ++i)
+    numbers += (i > 0 ? ", " : "") + std::to_string(drifting[i]);
+  if (drifting.size() > 5) numbers += ", ...";
+  warnings.add(site_file.c_str(), 0,
+               "%zu motif%s (%s) ha%s enough sites that the lattice's column p-values likely put "
+               "%s E-value%s 10-fold or more off; --pvalues accurate computes the p-values %s",
+               drifting.size(), drifting.size() == 1 ? "" : "s", numbers.c_str(),
+               drifting.size() == 1 ? "s" : "ve", drifting.size() == 1 ? "its" : "their",
+               drifting.size() == 1 ? "" : "s", kAccurateWithin);
 }
 
 void warn_of_unchecked_pvalues(const std::string &site_file,
                                const std::vector<UncheckedColumn> &unchecked, Warnings &warnings) {
   for (const UncheckedColumn &column : unchecked)
     warnings.add(site_file.c_str(), 0,
-                 "motif %zu column %d: its accurate p-value could not be confirmed to within "
-                 "2%% (its two finest readings disagree)",
-                 column.motif + 1, column.column + 1);
+                 "motif %zu column %d: its accurate p-value could not be confirmed %s (its "
+                 "readings disagree and it is beyond exact enumeration)",
+                 column.motif + 1, column.column + 1, kAccurateWithin);
 }

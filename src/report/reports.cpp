@@ -16,6 +16,7 @@
 #include "report/report_json.h"
 #include "report/report_tsv.h"
 #include "report/sequence_logo_svg.h"
+#include "stats/tail_settings.h"
 
 std::string evalue_text(double log_evalue) {
   std::string text;
@@ -33,14 +34,15 @@ const char *pvalue_method_name(PvalueMethod method) {
   return method == PvalueMethod::accurate ? "accurate" : "lattice";
 }
 
-const char *pvalue_method_description(PvalueMethod method) {
+std::string pvalue_method_description(PvalueMethod method) {
   return method == PvalueMethod::accurate
-             ? "Accurate (--pvalues accurate): every column's p-value is within 2% of the exact "
-               "one, so a motif with many sites usually gets a smaller, more significant E-value "
-               "than the default lattice gives it."
+             ? std::string("Accurate (--pvalues accurate): every column's p-value is ") +
+                   kAccurateWithin +
+                   ", so a motif with many sites usually gets a smaller, more significant "
+                   "E-value than the default lattice gives it."
              : "Lattice, the default: each column's LLR is rounded to a grid of 200 steps, as "
                "stored motif files were computed, which overstates the p-values (and the "
-               "E-values) of motifs with hundreds of sites.";
+               "E-values) of motifs with more than a few dozen sites.";
 }
 
 const char *site_model_name(MOTYPE site_model) {

@@ -37,7 +37,7 @@ std::string evalue_text(double log_evalue);  // exactly as the motif file writes
 int64_t total_length(const Dataset &dataset);
 const char *site_model_name(MOTYPE site_model);              // "per-sequence" or "anywhere"
 const char *pvalue_method_name(PvalueMethod method);         // "lattice" or "accurate"
-const char *pvalue_method_description(PvalueMethod method);  // one plain sentence
+std::string pvalue_method_description(PvalueMethod method);  // one plain sentence
 // "motif file", the --background path, or "given" (in memory).
 std::string background_source(const ReportRecord &record);
 // The information of a motif: the sum of its columns' relative entropies against the run's

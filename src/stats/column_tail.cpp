@@ -19,6 +19,18 @@ const char *tail_route_name(TailRoute route) {
   return "?";
 }
 
+namespace {
+// Never an infinite or undefined p-value: a reading that failed outright counts as p = 1,
+// which can only understate a motif's significance, and is reported as unchecked.
+ColumnTail settle(ColumnTail tail) {
+  if (!std::isfinite(tail.log_p) || tail.log_p > 0) {
+    tail.log_p = 0;
+    tail.checked = false;
+  }
+  return tail;
+}
+}  // namespace
+
 ColumnTail column_tail(int N, const std::vector<double> &q, double x,
                        const TailSettings &settings) {
   ColumnTail out;
@@ -47,7 +59,7 @@ ColumnTail column_tail(int N, const std::vector<double> &q, double x,
       out.route = TailRoute::tilted;
     }
     out.checked = tilted.settled;
-    return out;
+    return settle(out);
   }
   const TiltedReading tilted = tilted_log_tail_checked(N, q, x, settings);
   // With few letters a face of the count simplex makes the tilted law lumpy where it is read,
@@ -59,5 +71,5 @@ ColumnTail column_tail(int N, const std::vector<double> &q, double x,
   out.log_p = tilted.log_p;
   out.route = TailRoute::tilted;
   out.checked = tilted.settled;
-  return out;
+  return settle(out);
 }

@@ -29,8 +29,8 @@ double round_sig_digits(double x) {
 }
 
 void calc_entropy(Model *model, Dataset *dataset, StatsCache &cache, const ColumnPvalue *pvalue) {
-  calc_entropy(model, dataset, cache,
-               normalised_background(dataset->alength, dataset->background), pvalue);
+  calc_entropy(model, dataset, cache, normalised_background(dataset->alength, dataset->background),
+               pvalue);
 }
 
 void calc_entropy(Model *model, Dataset *dataset, StatsCache &cache,
@@ -100,8 +100,7 @@ void calc_evalues_accurate(std::vector<Model> &models, Dataset &dataset, StatsCa
   const std::vector<ColumnAnswer> answers =
       answer_column_requests(requests, resolve_thread_count(run.threads));
   for (size_t i = 0; i < answers.size(); ++i)
-    if (run.unchecked != nullptr && !answers[i].checked)
-      run.unchecked->push_back(columns[i]);
+    if (run.unchecked != nullptr && !answers[i].checked) run.unchecked->push_back(columns[i]);
   std::copy(original.begin(), original.end(), dataset.background);
   freestuff(cache);
   size_t next = 0;

@@ -139,11 +139,17 @@ const ToolCase kCases[] = {
     {"MoreSitesThanPositions", "--sites anywhere " + kFour, "sites", sites_of_motif_1(21), 0,
      "motifsig: warning: {sites}: motif 1 has 21 sites, but the sequences have only 20 start "
      "positions for its width 2; its E-value is inf\n", "*", "*nsites= 21 E= inf\n*"},
-    // From 433 sites on a uniform DNA background one lattice step passes 3 nats.
+    // Two columns on a uniform DNA background: at 433 sites a lattice step is 3 nats and the
+    // motif's E-value likely 10-fold off (1.6 orders estimated); at 200, 0.5 orders.
     {"ManySitesWarnOfTheLattice", kFour, "sites", sites_of_motif_1(433), 0,
-     "motifsig: warning: {sites}: motif 1 has 433 sites, too many for the lattice's column "
-     "p-values, which may be off 10-fold or more; --pvalues accurate computes them to within 2%\n"
+     "motifsig: warning: {sites}: 1 motif (1) has enough sites that the lattice's column "
+     "p-values likely put its E-value 10-fold or more off; --pvalues accurate computes the "
+     "p-values to within 0.01 in log10 (2%) of the exact tail, 0.02 (5%) for five or more "
+     "letters\n"
      "motifsig: warning: {sites}: motif 1 has 433 sites, but only 3 sequences are 2 or more "
+     "letters long to hold one each; its E-value is inf\n", "*", "*"},
+    {"FewerSitesDoNotWarnOfTheLattice", kFour, "sites", sites_of_motif_1(200), 0,
+     "motifsig: warning: {sites}: motif 1 has 200 sites, but only 3 sequences are 2 or more "
      "letters long to hold one each; its E-value is inf\n", "*", "*"},
     {"ManySitesAccurate", "--pvalues accurate " + kFour, "sites", sites_of_motif_1(433), 0,
      "motifsig: warning: {sites}: motif 1 has 433 sites, but only 3 sequences are 2 or more "

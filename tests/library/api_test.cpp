@@ -169,6 +169,28 @@ TEST(Library, CancellationStopsALongAnalysisWithinATenthOfASecond) {
   }
 }
 
+// The lattice warning is judged per motif from its columns together, and is one line for all
+// the motifs it concerns: width-15 DNA motifs of 200 sites are 10-fold or more off, a motif of
+// 12 columns and 30 sites is not.
+TEST(Library, OneLatticeWarningNamesTheMotifsLikelyOffTenfold) {
+  motifsig::Inputs inputs;
+  inputs.sequence_lengths.assign(2000, 200);
+  inputs.alphabet = "ACGT";
+  inputs.background = {0.29, 0.21, 0.21, 0.29};
+  const std::vector<double> row = {0.7, 0.1, 0.1, 0.1};
+  for (int k = 0; k < 7; ++k) {
+    inputs.motifs.push_back({std::vector<std::vector<double>>(15, row), "", ""});
+    inputs.site_counts.push_back(200);
+  }
+  inputs.motifs.push_back({std::vector<std::vector<double>>(12, row), "", ""});
+  inputs.site_counts.push_back(30);
+  const motifsig::Result result = motifsig::analyse(inputs);
+  ASSERT_EQ(result.warnings.size(), 1u);
+  EXPECT_NE(result.warnings[0].message.find("7 motifs (1, 2, 3, 4, 5, ...) have enough sites"),
+            std::string::npos)
+      << result.warnings[0].message;
+}
+
 TEST(Library, VersionAndAFailedWritesFileAndErrno) {
   EXPECT_EQ(motifsig::version(), std::to_string(MOTIFSIG_VERSION_MAJOR) + "." +
                                      std::to_string(MOTIFSIG_VERSION_MINOR) + "." +
