@@ -36,7 +36,7 @@ const char *pvalue_method_name(PvalueMethod method) {
 
 std::string pvalue_method_description(PvalueMethod method) {
   return method == PvalueMethod::accurate
-             ? std::string("Accurate (--pvalues accurate): every column's p-value is ") +
+             ? std::string("Accurate (--pvalues accurate): every column's p-value is computed ") +
                    kAccurateWithin +
                    ", so a motif with many sites usually gets a smaller, more significant "
                    "E-value than the default lattice gives it."

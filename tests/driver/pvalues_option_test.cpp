@@ -35,7 +35,8 @@ TEST(PvaluesOption, LatticeIsTheDefaultAndAccurateChangesOnlyEvalues) {
   // E-values, and where both methods are explained.
   const std::string html = read_file(dir.path("accurate.html"));
   for (const char *words :
-       {"Accurate (--pvalues accurate): every column's p-value is to within 0.01 in log10 (2%) "
+       {"Accurate (--pvalues accurate): every column's p-value is computed to within 0.01 in log10 "
+        "(2%) "
         "of the exact tail, 0.02 (5%) for five or more letters, so a motif with many sites "
         "usually gets a smaller, more significant E-value",
         "The p-values come from the accurate method", "/docs/pvalues.md\">docs/pvalues.md</a>",

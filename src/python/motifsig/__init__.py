@@ -496,8 +496,9 @@ def analyse(sequences: Sequences, motifs: MotifsInput, motif_sites: SitesInput |
     background   a path to "LETTER FREQUENCY" lines, or one frequency per letter in alphabet
                  order: replaces the motifs' background.
     fasta        True reads the sequence file as FASTA records of any number of lines.
-    pvalues      "lattice" (the default) or "accurate": the column p-values exactly or within
-                 2% instead of on a lattice of 200 steps.
+    pvalues      "lattice" (the default) or "accurate": the column p-values to within 0.01
+                 in log10 (2%) of the exact tail, 0.02 for five or more letters, instead of
+                 on a lattice of 200 steps.
     threads      the number of threads, 1 to 4096 (default: OMP_NUM_THREADS when set, else
                  every core).
     sites_model  the old name of `sites`; giving the site input as `sites=` is old too. Both
@@ -564,7 +565,7 @@ def column_pvalue(counts: Sequence[int], background: Sequence[float], *,
     frequencies (rescaled to sum 1); the p-value is that of the column's LLR under sum(counts)
     letters drawn from the background, as the tool computes it for a motif's column, but never
     above 0 (a p-value above 1 is a rounding of the tail table). pvalues="accurate" computes it
-    exactly or within 2%.
+    to within 0.01 in log10 (2%), 0.02 for five or more letters.
     """
     method = _choice(pvalues, "pvalues", _PVALUE_METHODS)
     if isinstance(counts, (str, bytes)) or not isinstance(counts, Iterable):
