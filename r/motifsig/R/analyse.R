@@ -32,8 +32,8 @@
 #'
 #' Bad input raises an error of class \code{motifsig_error} with the tool's message and the
 #' fields \code{file} and \code{line} (\code{NA} when unknown); the run's warnings are R
-#' warnings of class \code{motifsig_warning}. An interrupt returns at once; the interrupted run
-#' stops at its next step or motif.
+#' warnings of class \code{motifsig_warning}. An interrupt stops the run within milliseconds
+#' and returns.
 #' @examples
 #' data <- system.file("extdata", package = "motifsig")
 #' result <- analyse(file.path(data, "peaks.fa"), file.path(data, "motifs.txt"),

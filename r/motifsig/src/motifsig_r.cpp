@@ -24,8 +24,7 @@ namespace {
 // log10 as every report writes it, so that the numbers agree to the bit.
 constexpr double kLn10 = 2.302585092994046;
 
-// Thrown from the progress callback of an abandoned run, and on the R thread when the user
-// interrupted R; it unwinds the library as any of its faults does.
+// Thrown on the R thread when the user interrupted R; it unwinds as any of the library's faults.
 struct Interrupted {};
 
 void check_interrupt(void *) { R_CheckUserInterrupt(); }
@@ -34,50 +33,70 @@ void check_interrupt(void *) { R_CheckUserInterrupt(); }
 // jump ends there and never crosses the library's frames.
 bool interrupt_pending() { return R_ToplevelExec(check_interrupt, nullptr) == FALSE; }
 
-// One analysis on a thread of its own, so that R stays responsive: the R thread waits for it and
-// looks for an interrupt ten times a second. On an interrupt R gets control back at once, and
-// the abandoned run stops at the library's next progress call (between steps and motifs).
-struct BackgroundRun {
-  std::mutex mutex;
-  std::condition_variable finished;
-  bool done = false;
-  std::atomic<bool> abandoned{false};
-  std::unique_ptr<motifsig::Result> result;
-  std::exception_ptr failure;
+// The thread of one analysis. However the R thread leaves, it first sets the run's cancellation
+// flag and joins the thread, so that no run outlives its call.
+class Worker {
+ public:
+  Worker(std::atomic<bool> &cancel, std::thread thread)
+      : cancel_(cancel), thread_(std::move(thread)) {}
+  Worker(const Worker &) = delete;
+  Worker &operator=(const Worker &) = delete;
+  ~Worker() {
+    cancel_ = true;
+    thread_.join();
+  }
+
+ private:
+  std::atomic<bool> &cancel_;
+  std::thread thread_;
 };
 
+// One analysis on a thread of its own, so that R stays responsive: the R thread waits for it and
+// looks for an interrupt ten times a second. On an interrupt it sets the run's cancellation
+// flag, which its threads see within milliseconds, and waits for the run to stop.
 std::unique_ptr<motifsig::Result> run_interruptibly(const motifsig::Inputs &inputs,
                                                     const motifsig::SearchModel &model,
                                                     int threads) {
-  auto run = std::make_shared<BackgroundRun>();
+  std::atomic<bool> cancel{false};
   motifsig::RunControl control;
   control.threads = threads;
-  control.progress = [run](const std::string &) {
-    if (run->abandoned) throw Interrupted();
+  control.cancel = &cancel;
+  // Between steps and motifs too, for the steps that do not look at the flag (reading inputs).
+  control.progress = [&cancel](const std::string &) {
+    if (cancel) throw motifsig::Cancelled();
   };
-  // The thread owns copies of everything it reads, so an abandoned run outlives this call.
-  std::thread([run, inputs, model, control] {
-    try {
-      run->result = std::make_unique<motifsig::Result>(motifsig::analyse(inputs, model, control));
-    } catch (...) {
-      run->failure = std::current_exception();
+  std::mutex mutex;
+  std::condition_variable finished;
+  bool done = false;
+  std::unique_ptr<motifsig::Result> result;
+  std::exception_ptr failure;
+  bool interrupted = false;
+  {
+    Worker worker(
+        cancel, std::thread([&] {
+          try {
+            result = std::make_unique<motifsig::Result>(motifsig::analyse(inputs, model, control));
+          } catch (...) {
+            failure = std::current_exception();
+          }
+          std::lock_guard<std::mutex> lock(mutex);
+          done = true;
+          finished.notify_all();
+        }));
+    std::unique_lock<std::mutex> lock(mutex);
+    while (!finished.wait_for(lock, std::chrono::milliseconds(100), [&] { return done; })) {
+      lock.unlock();
+      interrupted = interrupt_pending();
+      lock.lock();
+      if (interrupted) break;
     }
-    std::lock_guard<std::mutex> lock(run->mutex);
-    run->done = true;
-    run->finished.notify_all();
-  }).detach();
-  std::unique_lock<std::mutex> lock(run->mutex);
-  while (!run->finished.wait_for(lock, std::chrono::milliseconds(100), [&] { return run->done; })) {
-    lock.unlock();
-    const bool stop = interrupt_pending();
-    lock.lock();
-    if (stop && !run->done) {
-      run->abandoned = true;
-      throw Interrupted();
-    }
+  }  // joined: an interrupted run has stopped, and its result or fault is dropped
+  if (interrupted) {
+    interrupt_pending();  // another Ctrl-C while the run stopped belongs to the same interrupt
+    throw Interrupted();
   }
-  if (run->failure) std::rethrow_exception(run->failure);
-  return std::move(run->result);
+  if (failure) std::rethrow_exception(failure);
+  return result;
 }
 
 Rcpp::List failure(const motifsig::Error &error) {
