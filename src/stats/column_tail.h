@@ -1,7 +1,8 @@
 // Accurate tail probabilities of one column's log-likelihood ratio (LLR): for N letters drawn
 // from the background q, the column LLR is G(k) = sum_a k_a ln(k_a / (N q_a)) over the letter
 // counts k, and the tail is ln P(G >= x) under Multinomial(N, q), in log space at any depth.
-// Two methods, exact enumeration and a tilted FFT reading; column_log_tail picks between them.
+// Exact enumeration, a fine lattice and a tilted FFT reading; column_tail picks a route per
+// column (see there).
 #pragma once
 
 #include <cstddef>
