@@ -28,6 +28,15 @@ double round_sig_digits(double x) {
   return 0;
 }
 
+double column_rel_entropy(const double *row, const std::vector<double> &background) {
+  double sum = 0;
+  for (size_t j = 0; j < background.size(); ++j) {
+    const double p = row[j], q = background[j];
+    if (p != 0 && q != 0) sum += std::log(p / q + LOG_GUARD) * p;
+  }
+  return sum;
+}
+
 void calc_entropy(Model *model, Dataset *dataset, StatsCache &cache, const ColumnPvalue *pvalue) {
   calc_entropy(model, dataset, cache, normalised_background(dataset->alength, dataset->background),
                pvalue);
@@ -43,7 +52,7 @@ void calc_entropy(Model *model, Dataset *dataset, StatsCache &cache,
   double Slogp = 0, Spp = 0, Spq = 0, IC = 0;
   model->llr = 0;
   for (int i = 0; i < model->w; ++i) {
-    model->col_rel_entropy[i] = 0;
+    model->col_rel_entropy[i] = column_rel_entropy(model->matrix[i], background);
     double H = 0;
     for (int j = 0; j < A; ++j) {
       const double p = model->matrix[i][j];
@@ -53,11 +62,10 @@ void calc_entropy(Model *model, Dataset *dataset, StatsCache &cache,
       Spq += b;
       Spp += a;
       H -= a;
-      if (p != 0 && q != 0) model->col_rel_entropy[i] += std::log(p / q + LOG_GUARD) * p;
     }
     const double x = round_sig_digits(N * model->col_rel_entropy[i]);
     model->llr += x;
-    const double log_pvalue = pvalue != nullptr ? (*pvalue)(x, N, A, dataset->background)
+    const double log_pvalue = pvalue != nullptr ? (*pvalue)(i, x, N, A, dataset->background)
                                                 : get_llr_pv(cache, x, N, 1, kDesiredRange, kFrac,
                                                              A, dataset->background);
     Slogp += log_pvalue;
@@ -73,44 +81,38 @@ void calc_entropy(Model *model, Dataset *dataset, StatsCache &cache,
 }
 
 namespace {
-// The accurate method runs the motifs twice: once to collect each column's request (the
-// background rescaled exactly as the lattice would), then, after the tails are computed side
-// by side, again from the original background with the answers in place.
+// The accurate method: every column's LLR is known from the matrix and the background alone,
+// so the requests are gathered first and computed side by side; the motifs are then computed
+// once with the answers in place. The run's background is rescaled as the lattice would
+// rescale it, so that the motif file shows the same background whichever method ran.
 void calc_evalues_accurate(std::vector<Model> &models, Dataset &dataset, StatsCache &cache,
                            const EvalueRun &run) {
-  const std::vector<double> original(dataset.background, dataset.background + dataset.alength);
   const std::vector<double> scoring = normalised_background(dataset.alength, dataset.background);
   std::vector<ColumnRequest> requests;
-  std::vector<UncheckedColumn> columns;  // the motif and column of each request
-  UncheckedColumn at{0, 0};
-  const ColumnPvalue collect = [&](double x, double n, int alength, double *background) {
-    rescale_as_get_llr_pv(cache, n, 1, alength, background);
-    if (n > 1 && alength >= 2) {
-      requests.push_back({static_cast<int>(n), scoring, x});
-      columns.push_back(at);
+  std::vector<UncheckedColumn> where;  // the motif and column of each request
+  std::vector<std::vector<size_t>> request_of(models.size());  // [motif][column]
+  for (size_t k = 0; k < models.size(); ++k) {
+    const Model &model = models[k];
+    if (model.nsites <= 1 || dataset.alength < 2) continue;
+    for (int i = 0; i < model.w; ++i) {
+      const double x =
+          round_sig_digits(model.nsites * column_rel_entropy(model.matrix[i], scoring));
+      request_of[k].push_back(requests.size());
+      requests.push_back({model.nsites, scoring, x});
+      where.push_back({k, i});
     }
-    ++at.column;
-    return 0.0;
-  };
-  for (Model &model : models) {
-    calc_entropy(&model, &dataset, cache, scoring, &collect);
-    ++at.motif;
-    at.column = 0;
   }
   const std::vector<ColumnAnswer> answers =
       answer_column_requests(requests, resolve_thread_count(run.threads));
-  for (size_t i = 0; i < answers.size(); ++i)
-    if (run.unchecked != nullptr && !answers[i].checked) run.unchecked->push_back(columns[i]);
-  std::copy(original.begin(), original.end(), dataset.background);
-  freestuff(cache);
-  size_t next = 0;
-  const ColumnPvalue replay = [&](double, double n, int alength, double *background) {
-    rescale_as_get_llr_pv(cache, n, 1, alength, background);
-    return n > 1 && alength >= 2 ? answers[next++].log_p : 0.0;
-  };
+  for (size_t r = 0; r < answers.size(); ++r)
+    if (run.unchecked != nullptr && !answers[r].checked) run.unchecked->push_back(where[r]);
   for (size_t k = 0; k < models.size(); ++k) {
     if (run.progress) run.progress("calculating evalue for motif " + std::to_string(k + 1));
-    calc_entropy(&models[k], &dataset, cache, scoring, &replay);
+    const ColumnPvalue answer = [&](int column, double, double n, int alength, double *background) {
+      rescale_as_get_llr_pv(cache, n, 1, alength, background);
+      return request_of[k].empty() ? 0.0 : answers[request_of[k][size_t(column)]].log_p;
+    };
+    calc_entropy(&models[k], &dataset, cache, scoring, &answer);
   }
 }
 }  // namespace

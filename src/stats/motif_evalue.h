@@ -36,9 +36,15 @@ struct EvalueRun {
 void my_calc_evalue(std::vector<Model> &models, Dataset &dataset, StatsCache &cache,
                     const EvalueRun &run = {});
 
-// A column's natural-log p-value from its LLR x, the number of sites n, the alphabet size and
-// the background (which it may rescale in place as the lattice does).
-using ColumnPvalue = std::function<double(double x, double n, int alength, double *background)>;
+// The natural-log p-value of column `column` (from 0) from its LLR x, the number of sites n,
+// the alphabet size and the run's background (which it may rescale in place as the lattice
+// does).
+using ColumnPvalue =
+    std::function<double(int column, double x, double n, int alength, double *background)>;
+
+// sum over the letters of p ln(p / q + 1e-200), letters with p or q of 0 left out: a column's
+// relative entropy in nats (its LLR is N times this, rounded by round_sig_digits).
+double column_rel_entropy(const double *row, const std::vector<double> &background);
 
 // Fills the result fields of *model, every column scored against `background` (normalised,
 // see normalised_background). The lattice may rescale dataset->background in place as it
