@@ -6,7 +6,7 @@
 
 #include "io/number_format.h"
 #include "report/markup.h"
-#include "report/reports.h"
+#include "report/report_values.h"
 #include "report/sequence_logo_svg.h"
 
 #ifndef MOTIFSIG_VERSION

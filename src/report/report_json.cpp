@@ -2,7 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "report/reports.h"
+#include "report/report_values.h"
+#include "stats/log_constants.h"
 
 #ifndef MOTIFSIG_VERSION
 #define MOTIFSIG_VERSION "unknown"

@@ -1,7 +1,8 @@
 #include "report/report_tsv.h"
 
 #include "io/number_format.h"
-#include "report/reports.h"
+#include "report/report_values.h"
+#include "stats/log_constants.h"
 
 std::string format_tsv_report(const std::vector<Model> &models) {
   std::string out =

@@ -4,14 +4,12 @@
 // nothing in them.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "process/output_file.h"
 #include "records/records.h"
 #include "report/report_record.h"
-#include "stats/log_constants.h"
 
 // Where the reports go; an empty path is not written.
 struct ReportFiles {
@@ -28,28 +26,3 @@ std::vector<std::string> logo_paths(const std::string &logos_dir, const std::vec
 // Creates the logo directory when it does not exist yet (its parent must); called just before
 // the outputs are written, so that a run stopped earlier leaves no directory behind.
 void make_logos_dir(const std::string &logos_dir);
-
-// A motif whose E-value is below this is marked significant in the HTML report.
-constexpr double kSignificantEvalue = 0.05;
-
-// Values that every report shows the same way.
-std::string evalue_text(double log_evalue);  // exactly as the motif file writes it
-int64_t total_length(const Dataset &dataset);
-const char *site_model_name(MOTYPE site_model);              // "per-sequence" or "anywhere"
-const char *pvalue_method_name(PvalueMethod method);         // "lattice" or "accurate"
-std::string pvalue_method_description(PvalueMethod method);  // one plain sentence
-// "motif file", the --background path, or "given" (in memory).
-std::string background_source(const ReportRecord &record);
-// The information of a motif: the sum of its columns' relative entropies against the run's
-// background, in bits, which is the height of all stacks of its logo together.
-double motif_rel_entropy(const Model &model);
-// log10 of column i's p-value, at most 0: interpolation in the distribution's tail table can
-// give a p-value a hair above 1 for a column at the background.
-double column_log10_pvalue(const Model &model, int i);
-bool is_significant(const Model &model);
-// `started` in UTC, as "2026-12-07T08:15:00Z"; SOURCE_DATE_EPOCH, when set to a number of
-// seconds, stands for the clock, so that a rebuilt report can be the same to the byte.
-std::string run_date(std::time_t started);
-// The name of motif `number`'s logo file: "motif-2.svg", or "motif-2-ID.svg" when the motif's
-// id is a plain file name that says more than the number.
-std::string logo_file_name(size_t number, const Model &model);

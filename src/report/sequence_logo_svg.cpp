@@ -11,7 +11,7 @@
 #include "io/number_format.h"
 #include "report/logo_glyphs.h"
 #include "report/markup.h"
-#include "report/reports.h"
+#include "report/report_values.h"
 #include "stats/log_constants.h"
 
 namespace {
