@@ -186,7 +186,7 @@ TEST(CalcEntropy, ResultsDoNotDependOnThreadsOrOnTheOrderOfSiteCounts) {
 TEST(CalcEntropy, EveryColumnIsScoredAgainstTheNormalisedBackground) {
   for (PvalueMethod method : {PvalueMethod::lattice, PvalueMethod::accurate}) {
     auto evalues = [&](const std::vector<double> &background) {
-      MotifSet run(background);
+      MotifSet run(background, std::vector<int>(40, 100));  // 40 sequences hold the sites
       for (int copy = 0; copy < 2; ++copy)
         run.add({{0.7, 0.1, 0.1, 0.1}, {0.1, 0.6, 0.2, 0.1}, {0.05, 0.05, 0.1, 0.8}}, 30);
       EvalueRun settings;
@@ -195,9 +195,13 @@ TEST(CalcEntropy, EveryColumnIsScoredAgainstTheNormalisedBackground) {
       return std::vector<double>{run.models[0].log_evalue, run.models[1].log_evalue};
     };
     const std::vector<double> frequencies = evalues({0.29, 0.21, 0.21, 0.29});
+    ASSERT_TRUE(std::isfinite(frequencies[0]));
     EXPECT_EQ(frequencies[0], frequencies[1]);
     EXPECT_EQ(evalues({290, 210, 210, 290}), frequencies);
     EXPECT_EQ(evalues({0.58, 0.42, 0.42, 0.58}), frequencies);
+    // Summing to 0.1 (the accurate method gave NaN for it): the same to rounding.
+    const std::vector<double> tenth = evalues({0.029, 0.021, 0.021, 0.029});
+    for (size_t k = 0; k < 2; ++k) EXPECT_NEAR(tenth[k], frequencies[k], 1e-9);
   }
 }
 
