@@ -21,7 +21,8 @@ grep -qx "set(PACKAGE_VERSION \"$version\")" "$prefix"/lib*/cmake/motifsig/motif
 shared=$(find "$prefix" -name 'libmotifsig.so*' -type f)
 if [ -n "$shared" ]; then
   symbols=$(nm -D --defined-only "$shared" | c++filt)
-  echo "$symbols" | grep -q ' motifsig::analyse(' && echo "$symbols" | grep -q ' motifsig::version()'
+  echo "$symbols" | grep -q ' motifsig::analyse('
+  echo "$symbols" | grep -q ' motifsig::version()'
   if echo "$symbols" | grep -E ' (run_analysis|llr_distr_fast|file_error|printable)\('; then
     echo "the shared library exports more than the API" >&2
     exit 1
@@ -36,7 +37,8 @@ mkdir "$project"
 block() { awk -v kind="$1" '$0 == "```" kind { on = 1; next } on && $0 == "```" { exit } on' "$source_dir/docs/library.md"; }
 block cpp >"$project/evalues.cpp"
 block cmake >"$project/CMakeLists.txt"
-test -s "$project/evalues.cpp" && test -s "$project/CMakeLists.txt"
+test -s "$project/evalues.cpp"
+test -s "$project/CMakeLists.txt"
 cmake -S "$project" -B "$project/build" -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_CXX_COMPILER="$cxx" \
   -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" >/dev/null
 cmake --build "$project/build" >/dev/null
