@@ -168,7 +168,9 @@ TEST(ColumnTail, EveryRouteWithinItsBoundOfTheReferences) {
       expect_within(smooth, r, 0.01, "tilted");
     }
     const ColumnTail faced = tail_of(r, no_quick);
-    if (face) EXPECT_EQ(faced.route, TailRoute::enumeration);
+    if (face) {
+      EXPECT_EQ(faced.route, TailRoute::enumeration);
+    }
     expect_within(faced, r, 0.01, "face enumeration");
     const ColumnTail fallback = tail_of(r, one_reading);
     EXPECT_EQ(fallback.route, TailRoute::enumeration);
