@@ -122,6 +122,15 @@ class MOTIFSIG_API Error : public std::runtime_error {
   const std::string &file() const;  // empty when the fault is not in a file
   long line() const;                // 0: no particular line
   int error_number() const;         // the errno of the failed system call; 0: none
+  // False for the statistics' allocation failures, whose two lines the tool prints as they
+  // stand, without "motifsig: ", after standard_output() (usually empty) on standard output.
+  bool prefixed() const;
+  const std::string &standard_output() const;
+
+ protected:
+  bool prefixed_ = true;
+  std::string standard_output_;
+
  private:
   int exit_status_;
   std::string file_;
@@ -133,6 +142,15 @@ class MOTIFSIG_API Error : public std::runtime_error {
 class MOTIFSIG_API Cancelled : public Error {
  public:
   Cancelled();
+};
+
+// The files a run writes; an empty path is not written, and "-" is standard output (for one of
+// them). `command_line` is shown in the reports.
+struct Outputs {
+  std::string motif_file;
+  std::string tsv, json, html;
+  std::string logos_dir;  // one SVG per motif
+  std::string command_line;
 };
 
 // How an analysis runs; nothing here changes its numbers.
@@ -150,7 +168,24 @@ struct RunControl {
   // When given, another thread may set it to stop the analysis: its threads see it within
   // milliseconds of their work and it throws Cancelled. It must outlive the analysis.
   const std::atomic<bool> *cancel = nullptr;
+  // When given, the files the result will be written to: once the motifs are read (the logos
+  // are named after them), they are checked as write checks them, so a clash ends the analysis
+  // before its long work. It must outlive the analysis.
+  const Outputs *outputs = nullptr;
 };
+
+// The settings as analyse checks them: strands 1 or 2, palindromic only with strands 2,
+// threads from 0 to 4096; otherwise an Error with exit status 2 whose message writes each
+// setting's name after `spelling` ("palindromic needs strands 2: ...", with "--" the tool's
+// "--palindromic needs --strands 2: ...").
+MOTIFSIG_API void check_settings(const SearchModel &model, const RunControl &control = {},
+                                 const std::string &spelling = {});
+
+// The paths of `outputs` checked as write checks them: an output that is one of the files of
+// `inputs` or another output, however spelled, two outputs on standard output, or a logos_dir
+// that is not a directory, is an Error with exit status 2. The files under logos_dir are named
+// after the motifs, so analyse (given the outputs) and write check those.
+MOTIFSIG_API void check_outputs(const Inputs &inputs, const Outputs &outputs);
 
 // Owns the state of analyses (such as the cache of LLR distributions). One Analyser is used by
 // one thread at a time; separate Analysers may run at once.
@@ -172,20 +207,16 @@ class MOTIFSIG_API Analyser {
 MOTIFSIG_API Result analyse(const Inputs &inputs, const SearchModel &model = {},
                             const RunControl &control = {});
 
-// The files a run writes; an empty path is not written, and "-" is standard output (for one of
-// them). `command_line` is shown in the reports.
-struct Outputs {
-  std::string motif_file;
-  std::string tsv, json, html;
-  std::string logos_dir;  // one SVG per motif
-  std::string command_line;
-};
-
 // Writes every requested file, all of them or none, with the tool's rules (an output that is
 // an input or another output is an Error with exit status 2). While it writes, SIGINT, SIGTERM
 // and SIGHUP, where their action is still the default one of ending the process, first remove
 // its temporary files; handlers the program set are left as they are.
 MOTIFSIG_API void write(const Result &result, const Outputs &outputs);
+
+// For a program that writes its results and then ends, as the tool does: from now on SIGINT,
+// SIGTERM, SIGHUP and SIGPIPE (unless ignored) remove the temporary files of a write in flight
+// and end the process by that signal; SIGXFSZ is ignored, so a file too large fails its write.
+MOTIFSIG_API void stop_on_signals();
 
 // The texts the files would hold.
 MOTIFSIG_API std::string motif_file_text(const Result &result);

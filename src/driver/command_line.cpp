@@ -1,4 +1,4 @@
-#include "driver/command_line.h"
+#include "command_line.h"
 
 #include <CLI/CLI.hpp>
 #include <cstdint>
@@ -6,17 +6,32 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "driver/console.h"
-#include "io/tokens.h"
-#include "process/diagnostics.h"
-
-#ifndef MOTIFSIG_VERSION
-#define MOTIFSIG_VERSION "unknown"
-#endif
+#include "console.h"
 
 namespace {
+
+// An argument as a message quotes it: a NUL or other control byte is written \0 or \xHH, as
+// the library's messages show file names, so it cannot garble the terminal.
+std::string printable(std::string_view text) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string out;
+  for (char c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte == 0) {
+      out += "\\0";
+    } else if (byte < 0x20 || byte == 0x7f) {
+      out += "\\x";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
 
 const char kDescription[] =
     "Usage: motifsig [OPTIONS] SEQUENCES MOTIFS SITES OUTPUT\n"
@@ -65,6 +80,18 @@ CLI::Validator expecting(const char *expected, std::function<bool(const std::str
       "");
 }
 
+// A whole number from 1 to 4096, as "8", "+8" or "008".
+bool is_thread_count(const std::string &value) {
+  if (value.empty() || value[0] == '-') return false;
+  int n = 0;
+  for (size_t i = value[0] == '+' ? 1 : 0; i < value.size(); ++i) {
+    if (value[i] < '0' || value[i] > '9') return false;
+    n = n * 10 + (value[i] - '0');
+    if (n > 4096) return false;
+  }
+  return n >= 1;
+}
+
 const CLI::Validator kFileName =
     expecting("a file name", [](const std::string &value) { return !value.empty(); });
 
@@ -84,19 +111,20 @@ int parse_command_line(int argc, char **argv, RunOptions &options) {
   bool version = false;
   app.add_flag("--version", version, "show the version and exit");
   app.add_flag("-q,--quiet", options.quiet, "no progress lines on standard output");
-  app.add_flag("--fasta", options.fasta, "SEQUENCES is FASTA: a record's lines make one sequence");
+  app.add_flag("--fasta", options.inputs.fasta,
+               "SEQUENCES is FASTA: a record's lines make one sequence");
 
-  app.add_option("--tsv", options.tsv_path, "also write a table with one row per motif")
+  app.add_option("--tsv", options.outputs.tsv, "also write a table with one row per motif")
       ->check(kFileName)
       ->type_name("FILE");
-  app.add_option("--json", options.json_path, "also write the whole result as a JSON document")
+  app.add_option("--json", options.outputs.json, "also write the whole result as a JSON document")
       ->check(kFileName)
       ->type_name("FILE");
-  app.add_option("--html", options.html_path,
+  app.add_option("--html", options.outputs.html,
                  "also write an HTML report with a sequence logo per motif")
       ->check(kFileName)
       ->type_name("FILE");
-  app.add_option("--logos", options.logos_dir,
+  app.add_option("--logos", options.outputs.logos_dir,
                  "also write each motif's sequence logo as an SVG file into DIR")
       ->check(expecting("a directory name", [](const std::string &v) { return !v.empty(); }))
       ->type_name("DIR");
@@ -115,7 +143,7 @@ int parse_command_line(int argc, char **argv, RunOptions &options) {
                     [](const std::string &v) { return v == "per-sequence" || v == "anywhere"; }))
       ->default_val("per-sequence")
       ->type_name("MODEL");
-  app.add_option("--background", options.background_path,
+  app.add_option("--background", options.inputs.background_path,
                  "'LETTER FREQUENCY' lines replacing the motif file's background")
       ->check(kFileName)
       ->type_name("FILE");
@@ -133,11 +161,7 @@ int parse_command_line(int argc, char **argv, RunOptions &options) {
 
   app.add_option("-t,--threads", options.threads,
                  "threads (default: OMP_NUM_THREADS if set, else every core)")
-      ->check(expecting("a whole number from 1 to 4096",
-                        [](const std::string &v) {
-                          int32_t n;
-                          return parse_int(v, n) && n >= 1 && n <= 4096;
-                        }))
+      ->check(expecting("a whole number from 1 to 4096", is_thread_count))
       ->type_name("N");
   // The baseline of the benchmarks; the results are the same bits, so the help leaves it out.
   app.add_flag("--plain-kernel", options.plain_kernel)->group("");
@@ -152,7 +176,7 @@ int parse_command_line(int argc, char **argv, RunOptions &options) {
     return 2;
   }
   if (version) {
-    std::printf("motifsig %s\n", MOTIFSIG_VERSION);
+    std::printf("motifsig %s\n", motifsig::version());
     return 0;
   }
   for (const std::string &unknown : app.remaining())
@@ -164,25 +188,23 @@ int parse_command_line(int argc, char **argv, RunOptions &options) {
     usage_error("expected 4 file names, got " + std::to_string(files.size()));
     return 2;
   }
-  if (options.model.palindromic && options.model.strands != 2) {
-    usage_error(
-        "--palindromic needs --strands 2: a site and its reverse complement count once "
-        "only when both strands are searched");
-    return 2;
-  }
-  const char *const kRoles[] = {"SEQUENCES", "MOTIFS", "SITES", "OUTPUT"};
-  for (int i = 0; i < 4; ++i)
-    if (files[i].empty()) {
-      usage_error(std::string(kRoles[i]) + ": expected a file name, not ''");
-      return 2;
-    }
-  options.sequences = files[0];
-  options.motifs = files[1];
-  options.sites = files[2];
-  options.output = files[3];
-  const std::string clash = output_path_clash(run_paths(options));
-  if (!clash.empty()) {
-    usage_error(clash);
+  options.model.sites =
+      sites_model == "anywhere" ? motifsig::SiteModel::anywhere : motifsig::SiteModel::per_sequence;
+  options.model.pvalues =
+      pvalues == "accurate" ? motifsig::PvalueMethod::accurate : motifsig::PvalueMethod::lattice;
+  try {
+    motifsig::check_settings(options.model, {}, "--");
+    const char *const kRoles[] = {"SEQUENCES", "MOTIFS", "SITES", "OUTPUT"};
+    for (int i = 0; i < 4; ++i)
+      if (files[i].empty())
+        throw motifsig::Error(std::string(kRoles[i]) + ": expected a file name, not ''", 2);
+    options.inputs.sequences_path = files[0];
+    options.inputs.motifs_path = files[1];
+    options.inputs.sites_path = files[2];
+    options.outputs.motif_file = files[3];
+    motifsig::check_outputs(options.inputs, options.outputs);
+  } catch (const motifsig::Error &error) {
+    usage_error(error.what());
     return 2;
   }
   // The program has always ignored them; a word says so, since they are usually a mistake.
@@ -190,10 +212,6 @@ int parse_command_line(int argc, char **argv, RunOptions &options) {
     options.warnings.push_back({files[i], 0, "ignored: only four file names are read"});
     print_warning(options.warnings.back());
   }
-  options.model.sites =
-      sites_model == "anywhere" ? motifsig::SiteModel::anywhere : motifsig::SiteModel::per_sequence;
-  options.model.pvalues =
-      pvalues == "accurate" ? motifsig::PvalueMethod::accurate : motifsig::PvalueMethod::lattice;
-  options.command_line = join_arguments(argc, argv);
+  options.outputs.command_line = join_arguments(argc, argv);
   return -1;
 }

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "driver/options.h"
+#include "options.h"
 
 // Fills `options` from argv. Returns -1 when the run should go ahead, otherwise the exit
 // status to end with (0 after --help or --version, 2 after a usage error, whose message has

@@ -1,8 +1,6 @@
-#include "driver/console.h"
+#include "console.h"
 
 #include <cstdio>
-
-#include "process/diagnostics.h"
 
 void usage_error(const std::string &message) {
   std::fflush(stdout);
@@ -13,22 +11,20 @@ void usage_error(const std::string &message) {
 void print_warning(const motifsig::Warning &warning) {
   std::fflush(stdout);
   // Every warning of the tool names a file, even one given as ''.
-  std::string where = printable(warning.file);
-  if (warning.line > 0) where += ":" + std::to_string(warning.line);
-  std::fprintf(stderr, "motifsig: warning: %s: %s\n", where.c_str(), warning.message.c_str());
+  const std::string text = warning.file.empty() ? ": " + warning.message : warning.text();
+  std::fprintf(stderr, "motifsig: warning: %s\n", text.c_str());
 }
 
 int print_error(const motifsig::Error &error) {
   std::fflush(stdout);
-  if (const BareError *bare = dynamic_cast<const BareError *>(&error)) {
-    std::fputs(bare->out().c_str(), stdout);
+  if (!error.standard_output().empty()) {
+    std::fputs(error.standard_output().c_str(), stdout);
     std::fflush(stdout);
-    std::fprintf(stderr, "%s%s\n", bare->has_lead() ? "motifsig: " : "", error.what());
-  } else if (error.exit_status() == 2) {
-    usage_error(error.what());
-  } else {
-    std::fprintf(stderr, "motifsig: %s\n", error.what());
   }
+  if (error.exit_status() == 2)
+    usage_error(error.what());
+  else
+    std::fprintf(stderr, "%s%s\n", error.prefixed() ? "motifsig: " : "", error.what());
   return error.exit_status();
 }
 

@@ -2,9 +2,9 @@
 // and the status of long work on standard error, each message one line after "motifsig: ".
 #pragma once
 
-#include <string>
+#include <motifsig/motifsig.h>
 
-#include "motifsig/motifsig.h"
+#include <string>
 
 // "motifsig: MESSAGE" and a line pointing to --help.
 void usage_error(const std::string &message);

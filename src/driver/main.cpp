@@ -1,16 +1,15 @@
 // motifsig [OPTIONS] SEQUENCES MOTIFS SITES OUTPUT
 #include <new>
 
-#include "driver/command_line.h"
-#include "driver/console.h"
-#include "driver/run.h"
-#include "process/tracked_files.h"
+#include "command_line.h"
+#include "console.h"
+#include "run.h"
 
 int main(int argc, char **argv) {
   RunOptions options;
   const int status = parse_command_line(argc, argv, options);
   if (status >= 0) return status;
-  stop_on_signals();
+  motifsig::stop_on_signals();
   try {
     return run_motifsig(options);
   } catch (const motifsig::Error &error) {

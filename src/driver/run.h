@@ -2,7 +2,7 @@
 // reports, written all or none.
 #pragma once
 
-#include "driver/options.h"
+#include "options.h"
 
 // Runs every step in order, announcing each on standard output and printing each warning as it
 // is found. Returns 0; a fault is thrown as motifsig::Error.

@@ -9,9 +9,9 @@
 #include "io/read_m_seqs.h"
 #include "io/read_seqs.h"
 #include "io/readmodel.h"
-#include "library/analysis.h"
 #include "library/input_warnings.h"
 #include "library/memory_inputs.h"
+#include "library/output_check.h"
 #include "library/run_record.h"
 #include "motifsig/motifsig.h"
 #include "process/cancellation.h"
@@ -19,25 +19,11 @@
 #include "stats/llr_pvalue.h"
 #include "stats/log_constants.h"
 #include "stats/motif_evalue.h"
+#include "stats/stats_cache.h"
 
 namespace {
 
 using motifsig::Error;
-
-// The search model and the thread count, checked as the command line checks them.
-void check_settings(const motifsig::SearchModel &model, const motifsig::RunControl &control) {
-  if (model.strands != 1 && model.strands != 2)
-    throw Error("--strands: expected 1 or 2, not '" + std::to_string(model.strands) + "'", 2);
-  if (model.palindromic && model.strands != 2)
-    throw Error(
-        "--palindromic needs --strands 2: a site and its reverse complement count once only "
-        "when both strands are searched",
-        2);
-  if (control.threads < 0 || control.threads > 4096)
-    throw Error("--threads: expected a whole number from 1 to 4096, not '" +
-                    std::to_string(control.threads) + "'",
-                2);
-}
 
 // The search the motifs were found with decides how many placements their sites had.
 void apply_search_model(const motifsig::SearchModel &search, std::vector<Model> &models) {
@@ -71,7 +57,7 @@ std::vector<motifsig::MotifResult> results_of(const std::vector<Model> &models, 
 }
 
 void compute(StatsCache &cache, motifsig::RunRecord &run, const motifsig::Inputs &inputs,
-             const motifsig::RunControl &control, const AnalysisHooks &hooks, Warnings &warnings) {
+             const motifsig::RunControl &control, Warnings &warnings) {
   auto progress = [&](const char *line) {
     if (control.progress) control.progress(line);
   };
@@ -88,7 +74,9 @@ void compute(StatsCache &cache, motifsig::RunRecord &run, const motifsig::Inputs
   else
     take_motifs(inputs, run.records);
   warn_of_strands(run.model, inputs.motifs_path, dataset, warnings);
-  if (hooks.motifs_read) hooks.motifs_read(dataset, models);
+  if (control.outputs)
+    check_output_paths(inputs.sequences_path, inputs.motifs_path, inputs.sites_path,
+                       inputs.background_path, *control.outputs, models);
   if (!inputs.background_path.empty())
     read_background(inputs.background_path.c_str(), dataset);
   else if (!inputs.background_override.empty())
@@ -131,12 +119,12 @@ void compute(StatsCache &cache, motifsig::RunRecord &run, const motifsig::Inputs
   warn_of_unplaceable_sites(inputs.sites_path, models, dataset, warnings);
 }
 
-}  // namespace
-
+// Reads or takes the inputs, computes every motif's statistics with `cache` (emptied before and
+// after) and returns the results.
 motifsig::Result run_analysis(StatsCache &cache, const motifsig::Inputs &inputs,
                               const motifsig::SearchModel &model,
-                              const motifsig::RunControl &control, const AnalysisHooks &hooks) {
-  check_settings(model, control);
+                              const motifsig::RunControl &control) {
+  motifsig::check_settings(model, control);
   motifsig::Result result;
   try {
     auto run = std::make_shared<motifsig::RunRecord>();
@@ -150,7 +138,7 @@ motifsig::Result run_analysis(StatsCache &cache, const motifsig::Inputs &inputs,
     Warnings warnings(control.warning);
     const CancelScope cancel(control.cancel);
     try {
-      compute(cache, *run, inputs, control, hooks, warnings);
+      compute(cache, *run, inputs, control, warnings);
       throw_if_cancelled();  // numbers cut short are never a result
     } catch (...) {
       freestuff(cache);
@@ -168,7 +156,25 @@ motifsig::Result run_analysis(StatsCache &cache, const motifsig::Inputs &inputs,
   return result;
 }
 
+}  // namespace
+
 namespace motifsig {
+
+void check_settings(const SearchModel &model, const RunControl &control,
+                    const std::string &spelling) {
+  const std::string &s = spelling;
+  if (model.strands != 1 && model.strands != 2)
+    throw Error(s + "strands: expected 1 or 2, not '" + std::to_string(model.strands) + "'", 2);
+  if (model.palindromic && model.strands != 2)
+    throw Error(s + "palindromic needs " + s +
+                    "strands 2: a site and its reverse complement count once only when both "
+                    "strands are searched",
+                2);
+  if (control.threads < 0 || control.threads > 4096)
+    throw Error(s + "threads: expected a whole number from 1 to 4096, not '" +
+                    std::to_string(control.threads) + "'",
+                2);
+}
 
 struct Analyser::State {
   StatsCache cache;

@@ -26,6 +26,8 @@ int Error::exit_status() const { return exit_status_; }
 const std::string &Error::file() const { return file_; }
 long Error::line() const { return line_; }
 int Error::error_number() const { return error_number_; }
+bool Error::prefixed() const { return prefixed_; }
+const std::string &Error::standard_output() const { return standard_output_; }
 
 // 128 + SIGINT, as a shell reports a run stopped by Ctrl-C.
 Cancelled::Cancelled() : Error("cancelled", 130) {}

@@ -3,10 +3,10 @@
 #include <vector>
 
 #include "io/output.h"
+#include "library/output_check.h"
 #include "library/run_record.h"
 #include "motifsig/motifsig.h"
 #include "process/output_file.h"
-#include "process/output_paths.h"
 #include "process/tracked_files.h"
 #include "report/report_html.h"
 #include "report/report_json.h"
@@ -47,11 +47,8 @@ ReportRecord report_record(const Result &result, const std::string &output_file,
 void write_files(const Result &result, const Outputs &outputs) {
   const RunRecord &run = run_of(result);
   const Records &records = run.records;
-  const RunPaths paths{run.sequence_file,   run.motif_file,     run.site_file,
-                       run.background_file, outputs.motif_file, outputs.tsv,
-                       outputs.json,        outputs.html,       outputs.logos_dir};
-  const std::string clash = output_path_clash(paths, logo_paths(outputs.logos_dir, records.models));
-  if (!clash.empty()) throw Error(clash, 2);
+  check_output_paths(run.sequence_file, run.motif_file, run.site_file, run.background_file, outputs,
+                     records.models);
   make_logos_dir(outputs.logos_dir);
   std::vector<OutputFile> files =
       format_reports(report_record(result, outputs.motif_file, outputs.command_line),
@@ -72,6 +69,8 @@ void write(const Result &result, const Outputs &outputs) {
     throw Error("out of memory", 1);
   }
 }
+
+void stop_on_signals() { ::stop_on_signals(); }
 
 std::string motif_file_text(const Result &result) {
   const Records &records = run_of(result).records;

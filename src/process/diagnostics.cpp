@@ -46,13 +46,15 @@ void input_error(const char *format, ...) {
   throw motifsig::Error(message, 1);
 }
 
-BareError::BareError(const std::string &message, std::string out)
-    : motifsig::Error(message, 1), out_(std::move(out)) {}
+BareError::BareError(const std::string &message, std::string out) : motifsig::Error(message, 1) {
+  prefixed_ = false;
+  standard_output_ = std::move(out);
+}
 
 BareError::BareError(const std::string &lead, const BareError &bare, std::string file)
-    : motifsig::Error(lead + "\n" + bare.what(), 1, std::move(file)),
-      out_(bare.out()),
-      has_lead_(true) {}
+    : motifsig::Error(lead + "\n" + bare.what(), 1, std::move(file)) {
+  standard_output_ = bare.standard_output();
+}
 
 Warnings::Warnings(std::function<void(const motifsig::Warning &)> on_warning)
     : on_warning_(std::move(on_warning)) {}

@@ -26,17 +26,12 @@
 // A fault the tool prints as it stands, without "motifsig: ": the allocation failures of the
 // statistics, whose two-line messages name the array. `out` goes to standard output first.
 // With a `lead` line (the file at fault and what is wrong with it), the message starts with
-// that line, which the tool prints after "motifsig: ".
+// that line, which the tool prints after "motifsig: " (Error::prefixed() and standard_output()
+// carry this to the tool).
 class BareError : public motifsig::Error {
  public:
   BareError(const std::string &message, std::string out = {});
   BareError(const std::string &lead, const BareError &bare, std::string file);
-  const std::string &out() const { return out_; }
-  bool has_lead() const { return has_lead_; }
-
- private:
-  std::string out_;
-  bool has_lead_ = false;
 };
 
 // The warnings of one run, in the order given.
