@@ -303,9 +303,9 @@ def test_versions_agree_everywhere():
 # A program that analyses or writes in a loop until it is signalled, then says how it ended.
 SIGNALLED = """
 import sys, time, motifsig
-rows = [[0.02] * 20 for _ in range(20)]
+rows = [[(0.7 - 0.02 * i) / 19] * 20 for i in range(20)]
 for i, row in enumerate(rows):
-    row[i] = 0.62
+    row[i] = 0.3 + 0.02 * i  # every column its own LLR: seconds of accurate p-values
 motifs = motifsig.Motifs("ACDEFGHIKLMNPQRSTVWY", [0.05] * 20, [rows[:k + 2] for k in range(19)])
 try:
     if sys.argv[1] == "analyse":
