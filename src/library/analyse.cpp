@@ -100,6 +100,8 @@ void compute(StatsCache &cache, motifsig::RunRecord &run, const motifsig::Inputs
   cache.plain_kernel = control.plain_kernel;
   std::vector<UncheckedColumn> unchecked;
   evalues.unchecked = &unchecked;
+  std::vector<double> shown_background;
+  evalues.lattice_background = &shown_background;
   try {
     my_calc_evalue(models, dataset, cache, evalues);
   } catch (const BareError &error) {
@@ -115,6 +117,8 @@ void compute(StatsCache &cache, motifsig::RunRecord &run, const motifsig::Inputs
     throw BareError(where, error, inputs.sequences_path);
   }
   freestuff(cache);
+  // The motif file and the reports show the background as the lattice left it.
+  std::copy(shown_background.begin(), shown_background.end(), dataset.background);
   warn_of_unchecked_pvalues(inputs.sites_path, unchecked, warnings);
   warn_of_unplaceable_sites(inputs.sites_path, models, dataset, warnings);
 }

@@ -37,14 +37,17 @@ double column_rel_entropy(const double *row, const std::vector<double> &backgrou
   return sum;
 }
 
-void calc_entropy(Model *model, Dataset *dataset, StatsCache &cache, const ColumnPvalue *pvalue) {
-  calc_entropy(model, dataset, cache, normalised_background(dataset->alength, dataset->background),
-               pvalue);
+void calc_entropy(Model *model, Dataset *dataset, StatsCache &cache) {
+  const ColumnPvalue lattice = [&](int, double x, double n, int alength) {
+    return get_llr_pv(cache, x, n, 1, kDesiredRange, kFrac, alength, dataset->background);
+  };
+  calc_entropy(model, *dataset, cache, normalised_background(dataset->alength, dataset->background),
+               lattice);
 }
 
-void calc_entropy(Model *model, Dataset *dataset, StatsCache &cache,
-                  const std::vector<double> &background, const ColumnPvalue *pvalue) {
-  const int A = dataset->alength;
+void calc_entropy(Model *model, const Dataset &dataset, StatsCache &cache,
+                  const std::vector<double> &background, const ColumnPvalue &pvalue) {
+  const int A = dataset.alength;
   const double N = model->nsites;
   const double Hmax = std::log(A + LOG_GUARD) / LN_2;
   init_log();
@@ -65,9 +68,7 @@ void calc_entropy(Model *model, Dataset *dataset, StatsCache &cache,
     }
     const double x = round_sig_digits(N * model->col_rel_entropy[i]);
     model->llr += x;
-    const double log_pvalue = pvalue != nullptr ? (*pvalue)(i, x, N, A, dataset->background)
-                                                : get_llr_pv(cache, x, N, 1, kDesiredRange, kFrac,
-                                                             A, dataset->background);
+    const double log_pvalue = pvalue(i, x, N, A);
     Slogp += log_pvalue;
     model->col_llr[i] = x;
     model->col_log_pvalue[i] = log_pvalue;
@@ -75,7 +76,7 @@ void calc_entropy(Model *model, Dataset *dataset, StatsCache &cache,
     IC += Hmax - H;
   }
   model->log_evalue = get_log_sig(cache, -Slogp, model->mtype, model->w, model->nsites,
-                                  model->both_strands, model->palindrome, *dataset);
+                                  model->both_strands, model->palindrome, dataset);
   model->mean_rel_entropy = (Spp - Spq) / model->w;
   model->info_content = round_sig_digits(IC);
 }
@@ -83,10 +84,10 @@ void calc_entropy(Model *model, Dataset *dataset, StatsCache &cache,
 namespace {
 // The accurate method: every column's LLR is known from the matrix and the background alone,
 // so the requests are gathered first and computed side by side; the motifs are then computed
-// once with the answers in place. The run's background is rescaled as the lattice would
+// once with the answers in place. `lattice_background` is rescaled as the lattice would
 // rescale it, so that the motif file shows the same background whichever method ran.
-void calc_evalues_accurate(std::vector<Model> &models, Dataset &dataset, StatsCache &cache,
-                           const EvalueRun &run) {
+void calc_evalues_accurate(std::vector<Model> &models, const Dataset &dataset, StatsCache &cache,
+                           const EvalueRun &run, std::vector<double> &lattice_background) {
   const std::vector<double> scoring = normalised_background(dataset.alength, dataset.background);
   std::vector<ColumnRequest> requests;
   std::vector<UncheckedColumn> where;  // the motif and column of each request
@@ -108,21 +109,26 @@ void calc_evalues_accurate(std::vector<Model> &models, Dataset &dataset, StatsCa
     if (run.unchecked != nullptr && !answers[r].checked) run.unchecked->push_back(where[r]);
   for (size_t k = 0; k < models.size(); ++k) {
     if (run.progress) run.progress("calculating evalue for motif " + std::to_string(k + 1));
-    const ColumnPvalue answer = [&](int column, double, double n, int alength, double *background) {
-      rescale_as_get_llr_pv(cache, n, 1, alength, background);
+    const ColumnPvalue answer = [&](int column, double, double n, int alength) {
+      rescale_as_get_llr_pv(cache, n, 1, alength, lattice_background.data());
       return request_of[k].empty() ? 0.0 : answers[request_of[k][size_t(column)]].log_p;
     };
-    calc_entropy(&models[k], &dataset, cache, scoring, &answer);
+    calc_entropy(&models[k], dataset, cache, scoring, answer);
   }
 }
 }  // namespace
 
-void my_calc_evalue(std::vector<Model> &models, Dataset &dataset, StatsCache &cache,
+void my_calc_evalue(std::vector<Model> &models, const Dataset &dataset, StatsCache &cache,
                     const EvalueRun &run) {
+  // The lattice rescales the background it is given as it builds; it is given a copy, and the
+  // copy as it ends up is handed back for the motif file.
+  std::vector<double> lattice_background(dataset.background,
+                                         dataset.background + std::max(dataset.alength, 0));
   if (run.method == PvalueMethod::accurate) {
     init_log();
     init_exp();
-    calc_evalues_accurate(models, dataset, cache, run);
+    calc_evalues_accurate(models, dataset, cache, run, lattice_background);
+    if (run.lattice_background != nullptr) *run.lattice_background = lattice_background;
     return;
   }
   // The column p-values need one distribution per distinct site count, the costly part of a
@@ -138,10 +144,14 @@ void my_calc_evalue(std::vector<Model> &models, Dataset &dataset, StatsCache &ca
                        dataset.background, resolve_thread_count(run.threads), &progress);
   }
   // Every column is scored against the background normalised once, whichever column comes
-  // first; the lattice still rescales the run's background in place as it builds.
+  // first.
   const std::vector<double> scoring = normalised_background(dataset.alength, dataset.background);
+  const ColumnPvalue lattice = [&](int, double x, double n, int alength) {
+    return get_llr_pv(cache, x, n, 1, kDesiredRange, kFrac, alength, lattice_background.data());
+  };
   for (size_t k = 0; k < models.size(); ++k) {
     if (run.progress) run.progress("calculating evalue for motif " + std::to_string(k + 1));
-    calc_entropy(&models[k], &dataset, cache, scoring);
+    calc_entropy(&models[k], dataset, cache, scoring, lattice);
   }
+  if (run.lattice_background != nullptr) *run.lattice_background = lattice_background;
 }

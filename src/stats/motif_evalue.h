@@ -30,30 +30,32 @@ struct EvalueRun {
   // With the accurate method, when given: receives the columns whose p-values could not be
   // confirmed.
   std::vector<UncheckedColumn> *unchecked = nullptr;
+  // When given: receives the background as the lattice leaves it (rescaled once for every
+  // distinct number of sites it builds a distribution for; the accurate method rescales it
+  // the same way), the background the motif file shows.
+  std::vector<double> *lattice_background = nullptr;
 };
 
-// Announces and computes every motif in order, with the distributions of `cache`.
-void my_calc_evalue(std::vector<Model> &models, Dataset &dataset, StatsCache &cache,
+// Announces and computes every motif in order, with the distributions of `cache`. The dataset
+// is read, never written.
+void my_calc_evalue(std::vector<Model> &models, const Dataset &dataset, StatsCache &cache,
                     const EvalueRun &run = {});
 
-// The natural-log p-value of column `column` (from 0) from its LLR x, the number of sites n,
-// the alphabet size and the run's background (which it may rescale in place as the lattice
-// does).
-using ColumnPvalue =
-    std::function<double(int column, double x, double n, int alength, double *background)>;
+// The natural-log p-value of column `column` (from 0) from its LLR x, the number of sites n and
+// the alphabet size, by whichever method the run uses.
+using ColumnPvalue = std::function<double(int column, double x, double n, int alength)>;
 
 // sum over the letters of p ln(p / q + 1e-200), letters with p or q of 0 left out: a column's
 // relative entropy in nats (its LLR is N times this, rounded by round_sig_digits).
 double column_rel_entropy(const double *row, const std::vector<double> &background);
 
 // Fills the result fields of *model, every column scored against `background` (normalised,
-// see normalised_background). The lattice may rescale dataset->background in place as it
-// builds. `pvalue`, when given, replaces the lattice for the column p-values.
-void calc_entropy(Model *model, Dataset *dataset, StatsCache &cache,
-                  const std::vector<double> &background, const ColumnPvalue *pvalue = nullptr);
-// The same against the normalised dataset->background as it stands.
-void calc_entropy(Model *model, Dataset *dataset, StatsCache &cache,
-                  const ColumnPvalue *pvalue = nullptr);
+// see normalised_background), its p-values from `pvalue`.
+void calc_entropy(Model *model, const Dataset &dataset, StatsCache &cache,
+                  const std::vector<double> &background, const ColumnPvalue &pvalue);
+// One motif alone, as the lattice computes it: against the normalised dataset->background as
+// it stands, which the lattice rescales in place when it builds a distribution.
+void calc_entropy(Model *model, Dataset *dataset, StatsCache &cache);
 
 // Keeps x to the place 10^(floor(log10|x|) - 13), about 14 significant digits; ties to even.
 // Zero and NaN give 0.

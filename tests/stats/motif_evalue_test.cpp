@@ -158,15 +158,18 @@ TEST(CalcEntropy, ResultsDoNotDependOnThreadsOrOnTheOrderOfSiteCounts) {
     auto results = [&](int threads) {
       MotifSet run({3, 1, 1, 2});
       for (int n : counts) run.add({{0.7, 0.1, 0.1, 0.1}, {0.1, 0.2, 0.3, 0.4}}, n);
+      std::vector<double> bits;  // the background as the lattice left it, then the results
       if (threads == 0) {
         for (Model &m : run.models)
-          calc_entropy(&m, &run.dataset, run.cache);  // nothing built ahead
+          calc_entropy(&m, &run.dataset, run.cache);  // nothing built ahead, rescaled in place
+        bits.assign(run.dataset.background, run.dataset.background + 4);
       } else {
         EvalueRun evalues;
         evalues.threads = threads;
+        evalues.lattice_background = &bits;
         my_calc_evalue(run.models, run.dataset, run.cache, evalues);
+        EXPECT_EQ(run.dataset.background[0], 3);  // the run's own is never written
       }
-      std::vector<double> bits(run.dataset.background, run.dataset.background + 4);
       for (const Model &m : run.models)
         bits.insert(bits.end(), {m.col_log_pvalue[0], m.col_log_pvalue[1], m.llr, m.log_evalue});
       return bits;
