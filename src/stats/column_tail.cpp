@@ -43,7 +43,10 @@ ColumnTail column_tail(int N, const std::vector<double> &q, double x,
     return out;
   }
   out.route = TailRoute::enumeration;
-  if (exact_log_tail(N, q, x, settings.quick_steps, &out.log_p)) return out;
+  const long first_steps = N <= settings.small_sites
+                               ? std::max(settings.quick_steps, settings.small_site_steps)
+                               : settings.quick_steps;
+  if (exact_log_tail(N, q, x, first_steps, &out.log_p)) return out;
   // The enumeration's steps grow as N^(A-2); a longer one is tried only where it may finish.
   auto enumerate = [&](long steps) {
     return std::pow(N + 1.0, A - 2) <= steps && exact_log_tail(N, q, x, steps, &out.log_p);

@@ -243,9 +243,9 @@ bool is_sparse(const Atoms &atoms, const Moments &ma, const TailSettings &settin
 // ln P(G >= x) from the law of (total count, deviance sum) tilted so that its mean is
 // (N, x): the tilt is undone exactly, and only the tilted density near its mean is read off a
 // grid of `cells` cells per standard deviation (a 2-D FFT convolution of the letters).
-double read_tilted(int N, const std::vector<double> &q, double x, const Tilt &tilt, int span,
-                   int cells, Atoms &atoms, const TailSettings *sparse_check = nullptr,
-                   bool *face = nullptr) {
+double read_tilted(int N, const std::vector<double> &q, double x, const Tilt &tilt,
+                   const TailSettings &settings, int cells, Atoms &atoms, bool *face = nullptr) {
+  const int span = settings.span;
   const Moments &m = tilt.m;
   const double u = tilt.u, v = tilt.v;
   const int A = static_cast<int>(q.size());
@@ -269,32 +269,30 @@ double read_tilted(int N, const std::vector<double> &q, double x, const Tilt &ti
   for (int a = 0; a < A && !cancel_requested(); ++a) {  // cancelled: the run throws, unread
     letter_atoms(N, N * q[a], u, v, false, atoms);
     const Moments ma = moments_of(atoms);
-    if (sparse_check != nullptr && is_sparse(atoms, ma, *sparse_check)) *face = true;
+    if (face != nullptr && is_sparse(atoms, ma, settings)) *face = true;
     const long centre = whole_counts ? std::lround(ma.mk) : 0;
     count_shift += centre;
     std::fill(cell.begin(), cell.end(), 0.0f);
     std::fill(used.begin(), used.end(), 0);
+    // Adds weight w at count row c and deviance d, split between the two nearest deviance cells.
+    auto put = [&](long ic, double d, double w) {
+      const double ys = (d - ma.md) / bd, fs = ys - std::floor(ys);
+      const long is = static_cast<long>(std::floor(ys));
+      const int c = wrap(ic), s0 = wrap(is), s1 = wrap(is + 1);
+      used[size_t(c)] = 1;
+      cell[size_t(c) * L + s0] += float(w * (1 - fs));
+      cell[size_t(c) * L + s1] += float(w * fs);
+    };
     for (const Atom &atom : atoms.atoms) {
       const double w = std::exp(atom.log_w - ma.K);
-      const double ys = (atom.d - ma.md) / bd;
-      const double fs = ys - std::floor(ys);
-      const long is = static_cast<long>(std::floor(ys));
-      long ic;
-      double fc;
       if (whole_counts) {
-        ic = atom.k - centre;
-        fc = 0;
-      } else {
-        const double yc = (atom.k - ma.mk) / bk;
-        ic = static_cast<long>(std::floor(yc));
-        fc = yc - std::floor(yc);
+        put(atom.k - centre, atom.d, w);
+        continue;
       }
-      const int c0 = wrap(ic), c1 = wrap(ic + 1), s0 = wrap(is), s1 = wrap(is + 1);
-      used[size_t(c0)] = used[size_t(c1)] = 1;
-      cell[size_t(c0) * L + s0] += float(w * (1 - fc) * (1 - fs));
-      cell[size_t(c0) * L + s1] += float(w * (1 - fc) * fs);
-      cell[size_t(c1) * L + s0] += float(w * fc * (1 - fs));
-      cell[size_t(c1) * L + s1] += float(w * fc * fs);
+      const double yc = (atom.k - ma.mk) / bk, fc = yc - std::floor(yc);
+      const long ic = static_cast<long>(std::floor(yc));
+      put(ic, atom.d, w * (1 - fc));
+      put(ic + 1, atom.d, w * fc);
     }
     // Each letter's atoms lie on a curve, a few cells per count row: the rows along the
     // deviance (skipping empty ones), then every deviance frequency along the count.
@@ -352,7 +350,7 @@ double read_tilted(int N, const std::vector<double> &q, double x, const Tilt &ti
 
 double tilted_log_tail(int N, const std::vector<double> &q, double x, int cells) {
   Atoms atoms;
-  return read_tilted(N, q, x, centre(N, q, x, atoms), TailSettings().span, cells, atoms);
+  return read_tilted(N, q, x, centre(N, q, x, atoms), TailSettings(), cells, atoms);
 }
 
 TiltedReading tilted_log_tail_checked(int N, const std::vector<double> &q, double x,
@@ -361,12 +359,12 @@ TiltedReading tilted_log_tail_checked(int N, const std::vector<double> &q, doubl
   const Tilt tilt = centre(N, q, x, atoms);
   TiltedReading reading;
   reading.v = tilt.v;
-  double previous = read_tilted(N, q, x, tilt, settings.span, settings.first_cells, atoms,
-                                &settings, &reading.face);
+  double previous =
+      read_tilted(N, q, x, tilt, settings, settings.first_cells, atoms, &reading.face);
   reading.log_p = previous;
   for (int cells = 2 * settings.first_cells; cells <= settings.most_cells; cells *= 2) {
     throw_if_cancelled();
-    reading.log_p = read_tilted(N, q, x, tilt, settings.span, cells, atoms);
+    reading.log_p = read_tilted(N, q, x, tilt, settings, cells, atoms);
     if (std::fabs(reading.log_p - previous) <= settings.agreement) {
       reading.settled = true;
       break;

@@ -148,8 +148,8 @@ ColumnTail tail_of(const Reference &r, const TailSettings &settings) {
 }  // namespace
 
 TEST(ColumnTail, EveryRouteWithinItsBoundOfTheReferences) {
-  TailSettings no_quick;  // past the quick enumeration, as at many sites
-  no_quick.quick_steps = 0;
+  TailSettings no_quick;  // past the first enumeration, as at many sites
+  no_quick.quick_steps = no_quick.small_site_steps = 0;
   TailSettings tilted_only = no_quick;  // the smooth reading alone
   tilted_only.face_steps = 0;
   TailSettings one_reading = tilted_only;  // no second reading: never settled
