@@ -43,7 +43,7 @@ ColumnTail column_tail(int N, const std::vector<double> &q, double x,
     return out;
   }
   out.route = TailRoute::enumeration;
-  const long first_steps = N <= settings.small_sites
+  const long first_steps = A <= 4 && N <= settings.small_sites
                                ? std::max(settings.quick_steps, settings.small_site_steps)
                                : settings.quick_steps;
   if (exact_log_tail(N, q, x, first_steps, &out.log_p)) return out;

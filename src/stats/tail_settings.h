@@ -14,9 +14,10 @@ struct TailSettings {
   // Exact enumeration (the letters split off one at a time, the last two summed as a
   // binomial). Steps are subtrees visited plus binomial terms summed, about 10 ns each.
   long quick_steps = 100000;  // tried on every column first (~1 ms): few sites, one letter
-  // Up to small_sites sites the enumeration is usually a few milliseconds, and the tilted
-  // reading, whose count rows are then several counts wide, was up to 0.016 in log10 off
-  // (4-letter columns at 120-450 sites): such columns get small_site_steps (~30 ms) first.
+  // With 2-4 letters and up to small_sites sites the enumeration is usually a few
+  // milliseconds, and the tilted reading, whose count rows are then several counts wide, was
+  // up to 0.016 in log10 off (4-letter columns at 120-450 sites): such columns get
+  // small_site_steps (~30 ms) first.
   int small_sites = 600;
   long small_site_steps = 3000000;
   // A column of 2-4 letters whose tilted law sits on a face of the count simplex and piles at
