@@ -119,7 +119,7 @@ void calc_evalues_accurate(std::vector<Model> &models, Dataset &dataset, StatsCa
 
 void my_calc_evalue(std::vector<Model> &models, Dataset &dataset, StatsCache &cache,
                     const EvalueRun &run) {
-  if (run.method == PvalueMethod::accurate) {
+  if (run.method == motifsig::PvalueMethod::accurate) {
     init_log();
     init_exp();
     calc_evalues_accurate(models, dataset, cache, run);
