@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -94,21 +95,35 @@ struct MotifResult {
   std::string id, alt;
   int width = 0;
   int64_t nsites = 0;
-  double llr = 0;         // nats
-  double log_evalue = 0;  // natural log
+  double llr = 0;           // nats
+  double info_content = 0;  // bits against a uniform background, 14 significant digits
+  double log_evalue = 0;    // natural log
   double log10_evalue = 0;
   std::string evalue_text;  // exactly as the motif file writes it, e.g. "3.70728e-26"
   std::vector<ColumnResult> columns;
   std::vector<std::vector<double>> matrix;  // one row per column, as read or given
 };
 
-struct RunRecord;  // what the writers need beyond the results (matrices, background, model...)
+// What the reports show of the run beside its results.
+struct RunDescription {
+  // The files as given; empty for data given in memory.
+  std::string sequence_file, motif_file, site_file;
+  std::string background_file;    // empty: the motif file's (or the given) background
+  bool background_given = false;  // replaced by frequencies given in memory
+  SearchModel model;
+  int64_t sequences = 0;     // in the sequence set
+  int64_t total_length = 0;  // of all sequences
+  std::time_t started = 0;   // when the analysis started
+};
 
+// Everything a run computed, and all that the writers read. The writers refuse a result whose
+// sizes disagree (a background, a matrix row per letter; a matrix row and a column per width).
 struct Result {
-  std::string alphabet;  // the motifs' letters, in the order of the matrices' rows
+  std::string alphabet;            // the motifs' letters, in the order of the matrices' rows
+  std::vector<double> background;  // one per letter, as the statistics normalised it
   std::vector<MotifResult> motifs;
   std::vector<Warning> warnings;  // in the order the tool prints them
-  std::shared_ptr<const RunRecord> record;
+  RunDescription run;
 };
 
 // Every fault of an analysis or of writing its files. what() is the tool's message without

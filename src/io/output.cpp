@@ -2,31 +2,30 @@
 
 #include "io/number_format.h"
 
-std::string format_motif_file(const std::vector<Model> &models, const Dataset &dataset) {
+std::string format_motif_file(const motifsig::Result &result) {
+  const std::string &alphabet = result.alphabet;
   std::string out = "VORL version 4\n\nALPHABET= ";
-  // alength bytes: a letter may be any byte but whitespace, a NUL included.
-  out.append(dataset.alphabet, static_cast<size_t>(dataset.alength));
+  // Every letter: a letter may be any byte but whitespace, a NUL included.
+  out += alphabet;
   out += "\nBackground letter frequencies\n";
-  for (int j = 0; j < dataset.alength; ++j) {
-    out += dataset.alphabet[j];
+  for (size_t j = 0; j < alphabet.size(); ++j) {
+    out += alphabet[j];
     out += ' ';
-    append_general(out, dataset.background[j]);
+    append_general(out, result.background[j]);
     out += ' ';
   }
   out += "\n\n";
-  for (size_t k = 0; k < models.size(); ++k) {
-    const Model &model = models[k];
+  for (size_t k = 0; k < result.motifs.size(); ++k) {
+    const motifsig::MotifResult &motif = result.motifs[k];
     out += "MOTIF " + std::to_string(k + 1) + "\n";
-    out += "letter-probability matrix: alength= " + std::to_string(dataset.alength);
-    out += " w= " + std::to_string(model.w);
-    out += " nsites= " + std::to_string(model.nsites);
-    out += " E= ";
-    append_evalue(out, model.log_evalue);
-    out += '\n';
-    for (int i = 0; i < model.w; ++i) {
-      for (int j = 0; j < dataset.alength; ++j) {
+    out += "letter-probability matrix: alength= " + std::to_string(alphabet.size());
+    out += " w= " + std::to_string(motif.width);
+    out += " nsites= " + std::to_string(motif.nsites);
+    out += " E= " + motif.evalue_text + '\n';
+    for (const std::vector<double> &row : motif.matrix) {
+      for (const double p : row) {
         out += "  ";
-        append_general(out, model.matrix[i][j]);
+        append_general(out, p);
       }
       out += '\n';
     }

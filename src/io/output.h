@@ -4,9 +4,8 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
-#include "records/records.h"
+#include "motifsig/motifsig.h"
 
 // The whole text of the output file.
-std::string format_motif_file(const std::vector<Model> &models, const Dataset &dataset);
+std::string format_motif_file(const motifsig::Result &result);

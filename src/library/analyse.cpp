@@ -3,6 +3,7 @@
 #include <new>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "io/number_format.h"
 #include "io/read_background.h"
@@ -12,7 +13,6 @@
 #include "library/input_warnings.h"
 #include "library/memory_inputs.h"
 #include "library/output_check.h"
-#include "library/run_record.h"
 #include "motifsig/motifsig.h"
 #include "process/cancellation.h"
 #include "process/diagnostics.h"
@@ -34,35 +34,42 @@ void apply_search_model(const motifsig::SearchModel &search, std::vector<Model> 
   }
 }
 
-std::vector<motifsig::MotifResult> results_of(const std::vector<Model> &models, int alength) {
-  std::vector<motifsig::MotifResult> results;
-  for (size_t k = 0; k < models.size(); ++k) {
-    const Model &model = models[k];
-    motifsig::MotifResult &r = results.emplace_back();
+// The statistics' results, copied once into the result: the records are released with the run.
+void take_results(const Records &records, motifsig::Result &result) {
+  const Dataset &dataset = records.dataset;
+  const size_t alength = static_cast<size_t>(dataset.alength);
+  result.alphabet.assign(dataset.alphabet, alength);
+  result.background.assign(dataset.background, dataset.background + alength);
+  result.run.sequences = dataset.nseqs;
+  for (int i = 0; i < dataset.nseqs; ++i) result.run.total_length += dataset.seqs[i]->length;
+  for (size_t k = 0; k < records.models.size(); ++k) {
+    const Model &model = records.models[k];
+    motifsig::MotifResult &r = result.motifs.emplace_back();
     r.number = static_cast<int>(k + 1);
     r.id = model.id;
     r.alt = model.alt;
     r.width = model.w;
     r.nsites = model.nsites;
     r.llr = model.llr;
+    r.info_content = model.info_content;
     r.log_evalue = model.log_evalue;
-    r.log10_evalue = model.log_evalue / LN_10;  // as the reports divide it
+    r.log10_evalue = model.log_evalue / LN_10;
     append_evalue(r.evalue_text, model.log_evalue);
     for (int i = 0; i < model.w; ++i) {
       r.columns.push_back({model.col_rel_entropy[i], model.col_llr[i], model.col_log_pvalue[i]});
       r.matrix.emplace_back(model.matrix[i], model.matrix[i] + alength);
     }
   }
-  return results;
 }
 
-void compute(StatsCache &cache, motifsig::RunRecord &run, const motifsig::Inputs &inputs,
-             const motifsig::RunControl &control, Warnings &warnings) {
+void compute(StatsCache &cache, Records &records, const motifsig::Inputs &inputs,
+             const motifsig::SearchModel &search, const motifsig::RunControl &control,
+             Warnings &warnings) {
   auto progress = [&](const char *line) {
     if (control.progress) control.progress(line);
   };
-  Dataset &dataset = run.records.dataset;
-  std::vector<Model> &models = run.records.models;
+  Dataset &dataset = records.dataset;
+  std::vector<Model> &models = records.models;
   progress("reading original data file...");
   if (!inputs.sequences_path.empty())
     read_seqs(inputs.sequences_path.c_str(), dataset, warnings, inputs.fasta);
@@ -72,28 +79,30 @@ void compute(StatsCache &cache, motifsig::RunRecord &run, const motifsig::Inputs
   if (!inputs.motifs_path.empty())
     readmodel(inputs.motifs_path.c_str(), models, dataset);
   else
-    take_motifs(inputs, run.records);
-  warn_of_strands(run.model, inputs.motifs_path, dataset, warnings);
-  if (control.outputs)
+    take_motifs(inputs, records);
+  warn_of_strands(search, inputs.motifs_path, dataset, warnings);
+  if (control.outputs) {
+    std::vector<std::string> ids;
+    for (const Model &model : models) ids.push_back(model.id);
     check_output_paths(inputs.sequences_path, inputs.motifs_path, inputs.sites_path,
-                       inputs.background_path, *control.outputs, models);
+                       inputs.background_path, *control.outputs, ids);
+  }
   if (!inputs.background_path.empty())
     read_background(inputs.background_path.c_str(), dataset);
   else if (!inputs.background_override.empty())
     take_background(inputs.background_override, dataset);
-  apply_search_model(run.model, models);
+  apply_search_model(search, models);
   progress("reading motif sequences...");
   if (!inputs.sites_path.empty())
     read_m_seqs(inputs.sites_path.c_str(), models, &warnings);
   else
     take_site_counts(inputs.site_counts, models);
-  warn_of_coarse_lattice(run.model, inputs.sites_path, models, dataset, warnings);
+  warn_of_coarse_lattice(search, inputs.sites_path, models, dataset, warnings);
   throw_if_cancelled();
   progress("calculating evalues...");
   EvalueRun evalues;
   evalues.threads = control.threads;
-  evalues.method = run.model.pvalues == motifsig::PvalueMethod::accurate ? PvalueMethod::accurate
-                                                                         : PvalueMethod::lattice;
+  evalues.method = search.pvalues;
   evalues.progress = control.progress;
   evalues.status = control.status;
   freestuff(cache);
@@ -131,28 +140,26 @@ motifsig::Result run_analysis(StatsCache &cache, const motifsig::Inputs &inputs,
   motifsig::check_settings(model, control);
   motifsig::Result result;
   try {
-    auto run = std::make_shared<motifsig::RunRecord>();
-    run->started = std::time(nullptr);
-    run->sequence_file = inputs.sequences_path;
-    run->motif_file = inputs.motifs_path;
-    run->site_file = inputs.sites_path;
-    run->background_file = inputs.background_path;
-    run->background_given = inputs.background_path.empty() && !inputs.background_override.empty();
-    run->model = model;
+    motifsig::RunDescription &run = result.run;
+    run.started = std::time(nullptr);
+    run.sequence_file = inputs.sequences_path;
+    run.motif_file = inputs.motifs_path;
+    run.site_file = inputs.sites_path;
+    run.background_file = inputs.background_path;
+    run.background_given = inputs.background_path.empty() && !inputs.background_override.empty();
+    run.model = model;
     Warnings warnings(control.warning);
     const CancelScope cancel(control.cancel);
+    Records records;
     try {
-      compute(cache, *run, inputs, control, warnings);
+      compute(cache, records, inputs, model, control, warnings);
       throw_if_cancelled();  // numbers cut short are never a result
     } catch (...) {
       freestuff(cache);
       throw;
     }
-    const Dataset &dataset = run->records.dataset;
-    result.alphabet.assign(dataset.alphabet, static_cast<size_t>(dataset.alength));
-    result.motifs = results_of(run->records.models, dataset.alength);
+    take_results(records, result);
     result.warnings = warnings.list();
-    result.record = std::move(run);
   } catch (const std::bad_alloc &) {
     freestuff(cache);
     throw Error("out of memory", 1);

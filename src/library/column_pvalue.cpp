@@ -56,8 +56,7 @@ double column_log_pvalue(const std::vector<int64_t> &counts, const std::vector<d
       model.matrix[0][j] = static_cast<double>(counts[j]) / static_cast<double>(n);
     StatsCache cache;
     EvalueRun run;
-    run.method =
-        method == PvalueMethod::accurate ? ::PvalueMethod::accurate : ::PvalueMethod::lattice;
+    run.method = method;
     my_calc_evalue(records.models, dataset, cache, run);
     return model.col_log_pvalue[0];
   } catch (const std::bad_alloc &) {

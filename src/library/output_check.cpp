@@ -5,11 +5,12 @@
 
 void check_output_paths(const std::string &sequences, const std::string &motifs,
                         const std::string &sites, const std::string &background,
-                        const motifsig::Outputs &outputs, const std::vector<Model> &models) {
+                        const motifsig::Outputs &outputs,
+                        const std::vector<std::string> &motif_ids) {
   const RunPaths paths{sequences,          motifs,      sites,        background,
                        outputs.motif_file, outputs.tsv, outputs.json, outputs.html,
                        outputs.logos_dir};
-  const std::string clash = output_path_clash(paths, logo_paths(outputs.logos_dir, models));
+  const std::string clash = output_path_clash(paths, logo_paths(outputs.logos_dir, motif_ids));
   if (!clash.empty()) throw motifsig::Error(clash, 2);
 }
 

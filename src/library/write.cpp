@@ -4,7 +4,6 @@
 
 #include "io/output.h"
 #include "library/output_check.h"
-#include "library/run_record.h"
 #include "motifsig/motifsig.h"
 #include "process/output_file.h"
 #include "process/tracked_files.h"
@@ -18,44 +17,40 @@ namespace motifsig {
 
 namespace {
 
-const RunRecord &run_of(const Result &result) {
-  if (!result.record)
-    throw Error("the result holds no record of its run: it was not made by analyse", 2);
-  return *result.record;
-}
-
-ReportRecord report_record(const Result &result, const std::string &output_file,
-                           const std::string &command_line) {
-  const RunRecord &run = run_of(result);
-  ReportRecord record(run.records.dataset, run.records.models, result.warnings);
-  record.sequence_file = run.sequence_file;
-  record.motif_file = run.motif_file;
-  record.site_file = run.site_file;
-  record.background_file = run.background_file;
-  record.background_given = run.background_given;
-  record.output_file = output_file;
-  record.command_line = command_line;
-  record.strands = run.model.strands;
-  record.palindromic = run.model.palindromic;
-  record.site_model = run.model.sites == SiteModel::anywhere ? Pooled : PerSequenceB;
-  record.pvalues = run.model.pvalues == motifsig::PvalueMethod::accurate ? ::PvalueMethod::accurate
-                                                                         : ::PvalueMethod::lattice;
-  record.started = run.started;
-  return record;
+// The writers index the matrices and columns by the alphabet and the width: a result whose
+// sizes disagree (one not made by analyse, or changed since) is refused.
+const Result &checked(const Result &result) {
+  const size_t letters = result.alphabet.size();
+  auto refuse = [](const std::string &what) {
+    throw Error("the result cannot be written: " + what, 2);
+  };
+  if (result.background.size() != letters)
+    refuse(std::to_string(result.background.size()) + " background frequencies for " +
+           std::to_string(letters) + " letters");
+  for (size_t k = 0; k < result.motifs.size(); ++k) {
+    const MotifResult &motif = result.motifs[k];
+    const std::string which = "motif " + std::to_string(k + 1);
+    if (motif.width < 0 || motif.columns.size() != static_cast<size_t>(motif.width) ||
+        motif.matrix.size() != motif.columns.size())
+      refuse(which + " is " + std::to_string(motif.width) + " wide with " +
+             std::to_string(motif.columns.size()) + " columns and " +
+             std::to_string(motif.matrix.size()) + " matrix rows");
+    for (const std::vector<double> &row : motif.matrix)
+      if (row.size() != letters)
+        refuse(which + " has a matrix row of " + std::to_string(row.size()) + " values for " +
+               std::to_string(letters) + " letters");
+  }
+  return result;
 }
 
 void write_files(const Result &result, const Outputs &outputs) {
-  const RunRecord &run = run_of(result);
-  const Records &records = run.records;
+  const RunDescription &run = checked(result).run;
   check_output_paths(run.sequence_file, run.motif_file, run.site_file, run.background_file, outputs,
-                     records.models);
+                     motif_ids(result.motifs));
   make_logos_dir(outputs.logos_dir);
-  std::vector<OutputFile> files =
-      format_reports(report_record(result, outputs.motif_file, outputs.command_line),
-                     {outputs.tsv, outputs.json, outputs.html, outputs.logos_dir});
+  std::vector<OutputFile> files = format_reports(result, outputs);
   // The motif file is moved into place last.
-  if (!outputs.motif_file.empty())
-    files.push_back({outputs.motif_file, format_motif_file(records.models, records.dataset)});
+  if (!outputs.motif_file.empty()) files.push_back({outputs.motif_file, format_motif_file(result)});
   write_files_atomically(files);
 }
 
@@ -72,32 +67,25 @@ void write(const Result &result, const Outputs &outputs) {
 
 void stop_on_signals() { ::stop_on_signals(); }
 
-std::string motif_file_text(const Result &result) {
-  const Records &records = run_of(result).records;
-  return format_motif_file(records.models, records.dataset);
-}
+std::string motif_file_text(const Result &result) { return format_motif_file(checked(result)); }
 
-std::string tsv_text(const Result &result) {
-  return format_tsv_report(run_of(result).records.models);
-}
+std::string tsv_text(const Result &result) { return format_tsv_report(checked(result).motifs); }
 
 std::string json_text(const Result &result, const std::string &command_line) {
-  return format_json_report(report_record(result, "", command_line));
+  return format_json_report(checked(result), "", command_line);
 }
 
 std::string html_text(const Result &result, const std::string &command_line) {
-  return format_html_report(report_record(result, "", command_line));
+  return format_html_report(checked(result), "", command_line);
 }
 
 std::string logo_svg(const Result &result, int motif_number) {
-  const Records &records = run_of(result).records;
-  const std::vector<Model> &models = records.models;
-  if (motif_number < 1 || static_cast<size_t>(motif_number) > models.size())
+  const std::vector<MotifResult> &motifs = checked(result).motifs;
+  if (motif_number < 1 || static_cast<size_t>(motif_number) > motifs.size())
     throw Error("there is no motif " + std::to_string(motif_number) + ": the result has " +
-                    std::to_string(models.size()) + " motifs",
+                    std::to_string(motifs.size()) + " motifs",
                 2);
-  return standalone_logo_svg(models[motif_number - 1], records.dataset,
-                             logo_scales(models, records.dataset),
+  return standalone_logo_svg(motifs[motif_number - 1], result.alphabet, logo_scales(result),
                              static_cast<size_t>(motif_number));
 }
 

@@ -1,5 +1,7 @@
-// The records every step of a run shares: the sequence set, the alphabet and background
-// (Dataset), and one Model per motif. Plain data; whoever fills a field reaches in directly.
+// The working records of a run: the sequence set, the alphabet and background (Dataset), and one
+// Model per motif, filled by the readers and the statistics. Plain data; whoever fills a field
+// reaches in directly. The library copies the results from them once into motifsig::Result,
+// which is all that the reports and the motif file writer read.
 #pragma once
 
 #include <cstdint>
@@ -28,7 +30,7 @@ struct Dataset {
 // Widest motif a Model can hold: col_rel_entropy has one slot per column.
 constexpr int MAX_MOTIF_WIDTH = 300;
 
-// A copy shares `matrix` with its source; the driver releases the rows at the end of the run.
+// A copy shares `matrix` with its source; Records releases the rows at the end of the run.
 struct Model {
   MOTYPE mtype = PerSequenceB;
   int32_t palindrome = 0;     // non-zero: positions count once even on both strands

@@ -127,25 +127,28 @@ std::string sort_key(double value) {
   return text;
 }
 
-std::string search_model(const ReportRecord &record) {
-  std::string model = record.strands == 2 ? "both strands" : "one strand";
-  if (record.palindromic) model += ", palindromic motifs";
-  model += record.site_model == Pooled ? ", sites anywhere" : ", at most one site per sequence";
-  if (record.background_given)
+using motifsig::MotifResult;
+
+std::string search_model(const motifsig::RunDescription &run) {
+  std::string model = run.model.strands == 2 ? "both strands" : "one strand";
+  if (run.model.palindromic) model += ", palindromic motifs";
+  model += run.model.sites == motifsig::SiteModel::anywhere ? ", sites anywhere"
+                                                            : ", at most one site per sequence";
+  if (run.background_given)
     model += ", background given";
-  else if (record.background_file.empty())
+  else if (run.background_file.empty())
     model += ", background from the motif file";
   else
-    model += ", background from " + escaped(record.background_file);
+    model += ", background from " + escaped(run.background_file);
   return model;
 }
 
-void append_header(std::string &out, const ReportRecord &record) {
-  const std::string date = run_date(record.started);
+void append_header(std::string &out, const motifsig::Result &result) {
+  const std::string date = run_date(result.run.started);
   out += "<h1>motifsig report</h1>\n<p class=\"run\">Run of <time datetime=\"" + date + "\">" +
          date.substr(0, 10) + " " + date.substr(11, 8) + " UTC</time> &#183; motifsig " +
-         MOTIFSIG_VERSION + " &#183; " + search_model(record) + "</p>\n";
-  const std::vector<motifsig::Warning> &warnings = record.warnings;
+         MOTIFSIG_VERSION + " &#183; " + search_model(result.run) + "</p>\n";
+  const std::vector<motifsig::Warning> &warnings = result.warnings;
   if (warnings.empty()) return;
   out += "<section class=\"warnings\" id=\"warnings\">\n<h2>" + std::to_string(warnings.size()) +
          (warnings.size() == 1 ? " warning" : " warnings") + "</h2>\n<ul>\n";
@@ -157,36 +160,35 @@ void append_header(std::string &out, const ReportRecord &record) {
   out += "</ul>\n</section>\n";
 }
 
-void append_summary(std::string &out, const ReportRecord &record) {
-  const Dataset &dataset = record.dataset;
+void append_summary(std::string &out, const motifsig::Result &result,
+                    const std::string &output_file, const std::string &command_line) {
+  const motifsig::RunDescription &run = result.run;
   out += "<h2>Run</h2>\n<table class=\"summary\">\n";
   row(out, "Sequences",
-      "<code>" + escaped(record.sequence_file) + "</code>: " + std::to_string(dataset.nseqs) +
-          " sequences, total length " + std::to_string(total_length(dataset)));
-  row(out, "Motifs", "<code>" + escaped(record.motif_file) + "</code>");
-  row(out, "Sites", "<code>" + escaped(record.site_file) + "</code>");
-  row(out, "Output", "<code>" + escaped(record.output_file) + "</code>");
+      "<code>" + escaped(run.sequence_file) + "</code>: " + std::to_string(run.sequences) +
+          " sequences, total length " + std::to_string(run.total_length));
+  row(out, "Motifs", "<code>" + escaped(run.motif_file) + "</code>");
+  row(out, "Sites", "<code>" + escaped(run.site_file) + "</code>");
+  row(out, "Output", "<code>" + escaped(output_file) + "</code>");
   row(out, "Alphabet",
-      "<span class=\"mono\">" +
-          escaped(std::string_view(dataset.alphabet, static_cast<size_t>(dataset.alength))) +
-          "</span> (" + std::to_string(dataset.alength) + " letters)");
+      "<span class=\"mono\">" + escaped(result.alphabet) + "</span> (" +
+          std::to_string(result.alphabet.size()) + " letters)");
   std::string background = "<div class=\"background mono\">";
-  for (int j = 0; j < dataset.alength; ++j) {
+  for (size_t j = 0; j < result.alphabet.size(); ++j) {
     background += "<span>";
-    append_escaped(background, std::string_view(&dataset.alphabet[j], 1));
+    append_escaped(background, std::string_view(&result.alphabet[j], 1));
     background += ' ';
-    append_general(background, dataset.background[j]);
+    append_general(background, result.background[j]);
     background += "</span>";
   }
   row(out, "Background", background + "</div>");
-  row(out, "Model", search_model(record));
-  row(out, "Column p-values", pvalue_method_description(record.pvalues));
+  row(out, "Model", search_model(run));
+  row(out, "Column p-values", pvalue_method_description(run.model.pvalues));
   std::string command;
-  for (size_t start = 0; start <= record.command_line.size();) {
-    const size_t end = std::min(record.command_line.find(' ', start), record.command_line.size());
+  for (size_t start = 0; start <= command_line.size();) {
+    const size_t end = std::min(command_line.find(' ', start), command_line.size());
     command += (start == 0 ? "<span>" : " <span>") +
-               escaped(std::string_view(record.command_line).substr(start, end - start)) +
-               "</span>";
+               escaped(std::string_view(command_line).substr(start, end - start)) + "</span>";
     start = end + 1;
   }
   row(out, "Command", "<code class=\"command\">" + command + "</code>");
@@ -194,46 +196,46 @@ void append_summary(std::string &out, const ReportRecord &record) {
   out += "</table>\n";
 }
 
-std::string motif_name(const Model &model) {
-  std::string name = escaped(model.id);
-  if (!model.alt.empty()) name += " <span class=\"alt\">" + escaped(model.alt) + "</span>";
+std::string motif_name(const MotifResult &motif) {
+  std::string name = escaped(motif.id);
+  if (!motif.alt.empty()) name += " <span class=\"alt\">" + escaped(motif.alt) + "</span>";
   return name;
 }
 
 // The E-value to 4 digits, the motif file's text on hover, and the mark of a significant motif.
-std::string evalue_cell(const Model &model) {
-  return "<span class=\"nowrap\" title=\"E = " + evalue_text(model.log_evalue) + "\">" +
-         rounded_from_log(model.log_evalue) + "</span>" +
-         (is_significant(model) ? " <span class=\"mark\" title=\"E-value below " +
+std::string evalue_cell(const MotifResult &motif) {
+  return "<span class=\"nowrap\" title=\"E = " + motif.evalue_text + "\">" +
+         rounded_from_log(motif.log_evalue) + "</span>" +
+         (is_significant(motif) ? " <span class=\"mark\" title=\"E-value below " +
                                       rounded(kSignificantEvalue) + "\">&#10003;</span>"
                                 : "");
 }
 
-void append_motif_table(std::string &out, const std::vector<Model> &models) {
+void append_motif_table(std::string &out, const std::vector<MotifResult> &motifs) {
   out += "<h2>Motifs</h2>\n<p class=\"note\"><span class=\"mark\">&#10003;</span> E-value below " +
          rounded(kSignificantEvalue) +
          ". <span class=\"sort-hint\" hidden>Click a heading to sort.</span></p>\n"
          "<div class=\"scroll\"><table class=\"motifs\">\n<thead><tr><th>#</th><th>Name</th>"
          "<th>Width</th><th>Sites</th><th>E-value</th><th>Rel. entropy (bits)</th>"
          "<th>LLR (nats)</th></tr></thead>\n<tbody>\n";
-  for (size_t k = 0; k < models.size(); ++k) {
-    const Model &model = models[k];
+  for (size_t k = 0; k < motifs.size(); ++k) {
+    const MotifResult &motif = motifs[k];
     const std::string number = std::to_string(k + 1);
-    const double information = motif_rel_entropy(model);
+    const double information = motif_rel_entropy(motif);
     out += std::string("<tr id=\"row-") + number + "\"" +
-           (is_significant(model) ? " class=\"significant\"" : "") +
+           (is_significant(motif) ? " class=\"significant\"" : "") +
            "><td class=\"num\"><a href=\"#motif-" + number + "\">" + number + "</a></td><td>" +
-           motif_name(model) + "</td><td class=\"num\">" + std::to_string(model.w) +
-           "</td><td class=\"num\">" + std::to_string(model.nsites) +
-           "</td><td class=\"num\" data-sort=\"" + sort_key(model.log_evalue) + "\">" +
-           evalue_cell(model) + "</td><td class=\"num\" data-sort=\"" + sort_key(information) +
+           motif_name(motif) + "</td><td class=\"num\">" + std::to_string(motif.width) +
+           "</td><td class=\"num\">" + std::to_string(motif.nsites) +
+           "</td><td class=\"num\" data-sort=\"" + sort_key(motif.log_evalue) + "\">" +
+           evalue_cell(motif) + "</td><td class=\"num\" data-sort=\"" + sort_key(information) +
            "\">" + rounded(information) + "</td><td class=\"num\" data-sort=\"" +
-           sort_key(model.llr) + "\">" + rounded(model.llr) + "</td></tr>\n";
+           sort_key(motif.llr) + "\">" + rounded(motif.llr) + "</td></tr>\n";
   }
   out += "</tbody>\n</table></div>\n";
 }
 
-void append_logo_note(std::string &out, const LogoScales &scales, PvalueMethod method) {
+void append_logo_note(std::string &out, const LogoScales &scales, motifsig::PvalueMethod method) {
   out +=
       "<h2>Logos</h2>\n<p class=\"note\">Each letter is as tall as its probability times the "
       "column's relative entropy against the background, in bits; the tallest letter is on top, "
@@ -251,50 +253,50 @@ void append_logo_note(std::string &out, const LogoScales &scales, PvalueMethod m
       "<div class=\"logos\">\n";
 }
 
-void append_logo_card(std::string &out, const Model &model, const Dataset &dataset,
+void append_logo_card(std::string &out, const MotifResult &motif, const std::string &alphabet,
                       const LogoScales &scales, size_t number_value) {
   const std::string number = std::to_string(number_value);
   // A name that only repeats the number, as in a file this tool wrote, is not shown twice.
   const std::string name =
-      model.id == number && model.alt.empty() ? "" : " &#183; " + motif_name(model);
-  const bool significant = is_significant(model);
+      motif.id == number && motif.alt.empty() ? "" : " &#183; " + motif_name(motif);
+  const bool significant = is_significant(motif);
   out += std::string("<section class=\"motif") + (significant ? " significant" : "") +
          "\" id=\"motif-" + number + "\">\n<h3>Motif " + number + name +
          (significant ? " <span class=\"mark\">&#10003;</span>" : "") +
-         "</h3>\n<p><span class=\"nowrap\">E-value " + rounded_from_log(model.log_evalue) +
-         "</span> &#183; <span class=\"nowrap\">" + std::to_string(model.nsites) +
-         " sites</span> &#183; <span class=\"nowrap\">width " + std::to_string(model.w) +
-         "</span> &#183; <span class=\"nowrap\">" + rounded(motif_rel_entropy(model)) +
-         " bits</span> &#183; <span class=\"nowrap\">LLR " + rounded(model.llr) +
+         "</h3>\n<p><span class=\"nowrap\">E-value " + rounded_from_log(motif.log_evalue) +
+         "</span> &#183; <span class=\"nowrap\">" + std::to_string(motif.nsites) +
+         " sites</span> &#183; <span class=\"nowrap\">width " + std::to_string(motif.width) +
+         "</span> &#183; <span class=\"nowrap\">" + rounded(motif_rel_entropy(motif)) +
+         " bits</span> &#183; <span class=\"nowrap\">LLR " + rounded(motif.llr) +
          " nats</span></p>\n<div class=\"scroll\">";
-  out += sequence_logo_svg(model, dataset, scales, number_value);
-  out += "</div>\n<p class=\"save\"><a download=\"" + escaped(logo_file_name(number_value, model)) +
-         "\" href=\"" +
-         data_uri("image/svg+xml", standalone_logo_svg(model, dataset, scales, number_value)) +
+  out += sequence_logo_svg(motif, alphabet, scales, number_value);
+  out += "</div>\n<p class=\"save\"><a download=\"" +
+         escaped(logo_file_name(number_value, motif.id)) + "\" href=\"" +
+         data_uri("image/svg+xml", standalone_logo_svg(motif, alphabet, scales, number_value)) +
          "\">Save the logo as SVG</a></p>\n</section>\n";
 }
 
 }  // namespace
 
-std::string format_html_report(const ReportRecord &record) {
-  const Dataset &dataset = record.dataset;
-  const std::vector<Model> &models = record.models;
+std::string format_html_report(const motifsig::Result &result, const std::string &output_file,
+                               const std::string &command_line) {
+  const std::vector<MotifResult> &motifs = result.motifs;
   std::string out =
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\"/>\n"
       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"/>\n"
       "<title>motifsig report: ";
-  append_escaped(out, record.motif_file);
+  append_escaped(out, result.run.motif_file);
   out += "</title>\n";
   out += kStyle;
   out += "</head>\n<body>\n";
-  out += logo_glyph_defs(dataset);
-  append_header(out, record);
-  append_summary(out, record);
-  append_motif_table(out, models);
-  const LogoScales scales = logo_scales(models, dataset);
-  append_logo_note(out, scales, record.pvalues);
-  for (size_t k = 0; k < models.size(); ++k)
-    append_logo_card(out, models[k], dataset, scales, k + 1);
+  out += logo_glyph_defs(result.alphabet);
+  append_header(out, result);
+  append_summary(out, result, output_file, command_line);
+  append_motif_table(out, motifs);
+  const LogoScales scales = logo_scales(result);
+  append_logo_note(out, scales, result.run.model.pvalues);
+  for (size_t k = 0; k < motifs.size(); ++k)
+    append_logo_card(out, motifs[k], result.alphabet, scales, k + 1);
   out += "</div>\n";
   out += kScript;
   out += "</body>\n</html>\n";

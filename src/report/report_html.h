@@ -5,8 +5,9 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
-#include "report/report_record.h"
+#include "motifsig/motifsig.h"
 
-std::string format_html_report(const ReportRecord &record);
+// `output_file` and `command_line` as the run was given them; either may be empty.
+std::string format_html_report(const motifsig::Result &result, const std::string &output_file,
+                               const std::string &command_line);

@@ -2,25 +2,24 @@
 
 #include "io/number_format.h"
 #include "report/report_values.h"
-#include "stats/log_constants.h"
 
-std::string format_tsv_report(const std::vector<Model> &models) {
+std::string format_tsv_report(const std::vector<motifsig::MotifResult> &motifs) {
   std::string out =
       "motif\tid\talt\twidth\tnsites\tllr\trel_entropy\tinfo_content_uniform\tlog10_"
       "evalue\tevalue\n";
-  for (size_t k = 0; k < models.size(); ++k) {
-    const Model &model = models[k];
+  for (size_t k = 0; k < motifs.size(); ++k) {
+    const motifsig::MotifResult &motif = motifs[k];
     // Names are tokens of the motif file, or names the library checked: no TAB, CR or LF.
-    out += std::to_string(k + 1) + '\t' + model.id + '\t' + model.alt + '\t';
-    out += std::to_string(model.w) + '\t' + std::to_string(model.nsites) + '\t';
-    append_exact(out, model.llr);
+    out += std::to_string(k + 1) + '\t' + motif.id + '\t' + motif.alt + '\t';
+    out += std::to_string(motif.width) + '\t' + std::to_string(motif.nsites) + '\t';
+    append_exact(out, motif.llr);
     out += '\t';
-    append_exact(out, motif_rel_entropy(model));
+    append_exact(out, motif_rel_entropy(motif));
     out += '\t';
-    append_exact(out, model.info_content);
+    append_exact(out, motif.info_content);
     out += '\t';
-    append_exact(out, model.log_evalue / LN_10);
-    out += '\t' + evalue_text(model.log_evalue) + '\n';
+    append_exact(out, motif.log10_evalue);
+    out += '\t' + motif.evalue_text + '\n';
   }
   return out;
 }

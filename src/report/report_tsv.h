@@ -7,6 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "records/records.h"
+#include "motifsig/motifsig.h"
 
-std::string format_tsv_report(const std::vector<Model> &models);
+std::string format_tsv_report(const std::vector<motifsig::MotifResult> &motifs);

@@ -3,21 +3,10 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "io/number_format.h"
 #include "stats/log_constants.h"
 #include "stats/tail_settings.h"
 
-std::string evalue_text(double log_evalue) {
-  std::string text;
-  append_evalue(text, log_evalue);
-  return text;
-}
-
-int64_t total_length(const Dataset &dataset) {
-  int64_t total = 0;
-  for (int i = 0; i < dataset.nseqs; ++i) total += dataset.seqs[i]->length;
-  return total;
-}
+using motifsig::PvalueMethod;
 
 const char *pvalue_method_name(PvalueMethod method) {
   return method == PvalueMethod::accurate ? "accurate" : "lattice";
@@ -34,27 +23,29 @@ std::string pvalue_method_description(PvalueMethod method) {
                "E-values) of motifs with more than a few dozen sites.";
 }
 
-const char *site_model_name(MOTYPE site_model) {
-  return site_model == Pooled ? "anywhere" : "per-sequence";
+const char *site_model_name(motifsig::SiteModel sites) {
+  return sites == motifsig::SiteModel::anywhere ? "anywhere" : "per-sequence";
 }
 
-std::string background_source(const ReportRecord &record) {
-  if (record.background_given) return "given";
-  return record.background_file.empty() ? "motif file" : record.background_file;
+std::string background_source(const motifsig::RunDescription &run) {
+  if (run.background_given) return "given";
+  return run.background_file.empty() ? "motif file" : run.background_file;
 }
 
-double motif_rel_entropy(const Model &model) {
+double motif_rel_entropy(const motifsig::MotifResult &motif) {
   double sum = 0;
-  for (int i = 0; i < model.w; ++i) sum += model.col_rel_entropy[i];
+  for (const motifsig::ColumnResult &column : motif.columns) sum += column.rel_entropy;
   return sum;
 }
 
-double column_log10_pvalue(const Model &model, int i) {
-  const double value = model.col_log_pvalue[i] / LN_10;
+double column_log10_pvalue(const motifsig::ColumnResult &column) {
+  const double value = column.log_pvalue / LN_10;
   return value > 0 ? 0 : value;
 }
 
-bool is_significant(const Model &model) { return model.log_evalue < std::log(kSignificantEvalue); }
+bool is_significant(const motifsig::MotifResult &motif) {
+  return motif.log_evalue < std::log(kSignificantEvalue);
+}
 
 std::string run_date(std::time_t started) {
   std::time_t when = started;
@@ -70,9 +61,8 @@ std::string run_date(std::time_t started) {
   return text;
 }
 
-std::string logo_file_name(size_t number, const Model &model) {
+std::string logo_file_name(size_t number, const std::string &id) {
   const std::string plain = "motif-" + std::to_string(number);
-  const std::string &id = model.id;
   const bool safe = !id.empty() && id.size() <= 64 && id[0] != '.' && id[0] != '-' &&
                     id.find_first_not_of(
                         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"

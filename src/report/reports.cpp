@@ -13,13 +13,19 @@
 #include "report/report_values.h"
 #include "report/sequence_logo_svg.h"
 
+std::vector<std::string> motif_ids(const std::vector<motifsig::MotifResult> &motifs) {
+  std::vector<std::string> ids;
+  for (const motifsig::MotifResult &motif : motifs) ids.push_back(motif.id);
+  return ids;
+}
+
 std::vector<std::string> logo_paths(const std::string &logos_dir,
-                                    const std::vector<Model> &models) {
+                                    const std::vector<std::string> &motif_ids) {
   std::vector<std::string> paths;
   if (logos_dir.empty()) return paths;
   const std::string dir = logos_dir + (logos_dir.back() == '/' ? "" : "/");
-  for (size_t k = 0; k < models.size(); ++k)
-    paths.push_back(dir + logo_file_name(k + 1, models[k]));
+  for (size_t k = 0; k < motif_ids.size(); ++k)
+    paths.push_back(dir + logo_file_name(k + 1, motif_ids[k]));
   return paths;
 }
 
@@ -40,19 +46,22 @@ void make_logos_dir(const std::string &logos_dir) {
   system_file_error(path, saved, "cannot create the directory for --logos");
 }
 
-std::vector<OutputFile> format_reports(const ReportRecord &record, const ReportFiles &files) {
-  const std::vector<Model> &models = record.models;
-  const Dataset &dataset = record.dataset;
+std::vector<OutputFile> format_reports(const motifsig::Result &result,
+                                       const motifsig::Outputs &outputs) {
+  const std::string &output_file = outputs.motif_file, &command_line = outputs.command_line;
+  const std::vector<motifsig::MotifResult> &motifs = result.motifs;
   std::vector<OutputFile> reports;
-  if (!files.tsv.empty()) reports.push_back({files.tsv, format_tsv_report(models)});
-  if (!files.json.empty()) reports.push_back({files.json, format_json_report(record)});
-  if (!files.html.empty()) reports.push_back({files.html, format_html_report(record)});
-  if (!files.logos_dir.empty()) {
-    const LogoScales scales = logo_scales(models, dataset);
-    std::vector<std::string> paths = logo_paths(files.logos_dir, models);
-    for (size_t k = 0; k < models.size(); ++k)
+  if (!outputs.tsv.empty()) reports.push_back({outputs.tsv, format_tsv_report(motifs)});
+  if (!outputs.json.empty())
+    reports.push_back({outputs.json, format_json_report(result, output_file, command_line)});
+  if (!outputs.html.empty())
+    reports.push_back({outputs.html, format_html_report(result, output_file, command_line)});
+  if (!outputs.logos_dir.empty()) {
+    const LogoScales scales = logo_scales(result);
+    std::vector<std::string> paths = logo_paths(outputs.logos_dir, motif_ids(motifs));
+    for (size_t k = 0; k < motifs.size(); ++k)
       reports.push_back(
-          {std::move(paths[k]), standalone_logo_svg(models[k], dataset, scales, k + 1)});
+          {std::move(paths[k]), standalone_logo_svg(motifs[k], result.alphabet, scales, k + 1)});
   }
   return reports;
 }

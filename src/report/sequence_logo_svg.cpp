@@ -14,6 +14,9 @@
 #include "report/report_values.h"
 #include "stats/log_constants.h"
 
+using motifsig::ColumnResult;
+using motifsig::MotifResult;
+
 namespace {
 
 // Geometry in pixels: the margins around the logo, the logo's height, the band of position
@@ -37,14 +40,14 @@ void appendf(std::string &out, const char *format, ...) {
 
 enum class AlphabetKind { Nucleotide, Protein, Other };
 
-AlphabetKind alphabet_kind(const Dataset &dataset) {
+AlphabetKind alphabet_kind(const std::string &alphabet) {
   std::string letters;
-  for (int j = 0; j < dataset.alength; ++j)
-    letters += static_cast<char>(std::toupper(static_cast<unsigned char>(dataset.alphabet[j])));
+  for (const char letter : alphabet)
+    letters += static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
   std::string sorted = letters;
   std::sort(sorted.begin(), sorted.end());
   if (sorted == "ACGT" || sorted == "ACGU") return AlphabetKind::Nucleotide;
-  if (dataset.alength > 4 &&
+  if (alphabet.size() > 4 &&
       letters.find_first_not_of("ACDEFGHIKLMNPQRSTVWYBJOUXZ*-") == std::string::npos)
     return AlphabetKind::Protein;
   return AlphabetKind::Other;
@@ -94,11 +97,10 @@ double nice_ceiling(double value) {
 }
 
 // The shapes of the capital letters of the alphabet, each once.
-std::string glyph_paths(const Dataset &dataset) {
+std::string glyph_paths(const std::string &alphabet) {
   std::string out;
   bool defined[26] = {};
-  for (int j = 0; j < dataset.alength; ++j) {
-    const char letter = dataset.alphabet[j];
+  for (const char letter : alphabet) {
     const char *outline = glyph_outline(letter);
     if (outline == nullptr || defined[letter - 'A']) continue;
     defined[letter - 'A'] = true;
@@ -110,10 +112,10 @@ std::string glyph_paths(const Dataset &dataset) {
 // A letter of letter index j, `height` pixels tall, its top left corner at (x, y). `link` is
 // the attribute that refers to a shape: "href" on a page, "xlink:href" in a file of its own,
 // which older drawing programs read.
-void append_letter(std::string &out, const Dataset &dataset, int j, double x, double y,
+void append_letter(std::string &out, const std::string &alphabet, int j, double x, double y,
                    double width, double height, const char *link) {
-  const char letter = dataset.alphabet[j];
-  const std::string colour = letter_colour(dataset, j);
+  const char letter = alphabet[static_cast<size_t>(j)];
+  const std::string colour = letter_colour(alphabet, j);
   if (glyph_outline(letter) != nullptr) {
     appendf(out,
             "<use %s=\"#glyph-%c\" fill=\"%s\" transform=\"translate(%.5g %.5g)scale(%.4g "
@@ -132,24 +134,25 @@ void append_letter(std::string &out, const Dataset &dataset, int j, double x, do
 }
 
 // -log10 of column i's p-value, never below 0.
-double bar_value(const Model &model, int i) {
-  const double value = -column_log10_pvalue(model, i);
+double bar_value(const ColumnResult &column) {
+  const double value = -column_log10_pvalue(column);
   return value > 0 ? value : 0;
 }
 
 // The hover text of column i: its statistics and every letter's probability, largest first,
 // to 4 significant digits (the JSON report has every digit).
-std::string column_title(const Model &model, const Dataset &dataset, int i,
+std::string column_title(const MotifResult &motif, const std::string &alphabet, size_t i,
                          const std::vector<int> &order) {
-  const double log_pvalue = std::min(model.col_log_pvalue[i], 0.0);
+  const ColumnResult &column = motif.columns[i];
+  const double log_pvalue = std::min(column.log_pvalue, 0.0);
   std::string title = "Position " + std::to_string(i + 1) + "\nrelative entropy " +
-                      rounded(model.col_rel_entropy[i]) + " bits\nLLR " +
-                      rounded(model.col_llr[i]) + " nats\np-value " + rounded_from_log(log_pvalue) +
-                      ", -log10 p = " + rounded(bar_value(model, i));
+                      rounded(column.rel_entropy) + " bits\nLLR " + rounded(column.llr) +
+                      " nats\np-value " + rounded_from_log(log_pvalue) +
+                      ", -log10 p = " + rounded(bar_value(column));
   for (size_t k = 0; k < order.size(); ++k) {
     title += k % 5 == 0 ? "\n" : "   ";
-    title += dataset.alphabet[order[k]];
-    title += ' ' + rounded(model.matrix[i][order[k]]);
+    title += alphabet[static_cast<size_t>(order[k])];
+    title += ' ' + rounded(motif.matrix[i][static_cast<size_t>(order[k])]);
   }
   return escaped(title);
 }
@@ -161,10 +164,10 @@ std::string bar_label(double value) {
   return text;
 }
 
-void append_axes(std::string &out, const Model &model, const LogoScales &scales, double column) {
+void append_axes(std::string &out, int width, const LogoScales &scales, double column) {
   const double logo_bottom = kTop + kLogo;
   const double bars_top = logo_bottom + kNumbers, bars_bottom = bars_top + kBars;
-  const double right = kLeft + model.w * column;
+  const double right = kLeft + width * column;
   appendf(out, "<g class=\"axis\" fill=\"none\" stroke=\"%s\">", kAxisColour);
   appendf(out, "<path d=\"M%.1f %.1fV%.1f\"/>", kLeft - 6, kTop, logo_bottom);
   const double bit_step = tick_step(scales.max_bits, 8);
@@ -201,11 +204,12 @@ void append_axes(std::string &out, const Model &model, const LogoScales &scales,
   out += "</g>";
 }
 
-std::string logo_svg(const Model &model, const Dataset &dataset, const LogoScales &scales,
-                     size_t number, bool standalone) {
-  const int A = dataset.alength;
-  const double column = column_width(model.w);
-  const double width = kLeft + model.w * column + kRight;
+std::string logo_svg(const MotifResult &motif, const std::string &alphabet,
+                     const LogoScales &scales, size_t number, bool standalone) {
+  const int A = static_cast<int>(alphabet.size());
+  const int w = motif.width;
+  const double column = column_width(w);
+  const double width = kLeft + w * column + kRight;
   const double logo_bottom = kTop + kLogo;
   const double bars_top = logo_bottom + kNumbers, bars_bottom = bars_top + kBars;
   const double height = bars_bottom + kValues + kBottom;
@@ -216,7 +220,7 @@ std::string logo_svg(const Model &model, const Dataset &dataset, const LogoScale
   // white background, no stroke unless one is given, no invisible hover boxes, and clips its
   // letters only when some are text, whose heights are approximate.
   bool text_letters = false;
-  for (int j = 0; j < A; ++j) text_letters = text_letters || !glyph_outline(dataset.alphabet[j]);
+  for (const char letter : alphabet) text_letters = text_letters || !glyph_outline(letter);
   const bool clip = !standalone || text_letters;
   std::string out;
   if (standalone)
@@ -225,15 +229,15 @@ std::string logo_svg(const Model &model, const Dataset &dataset, const LogoScale
         "xmlns:xlink=\"http://www.w3.org/1999/xlink\" stroke=\"none\" ";
   else  // shrinks on a narrow screen, to 14 pixels a column at the least
     appendf(out, "<svg class=\"logo\" id=\"logo-%zu\" style=\"min-width:%.0fpx\" ", number,
-            std::min(width, kLeft + model.w * 14 + kRight));
+            std::min(width, kLeft + w * 14 + kRight));
   appendf(out,
           "width=\"%.0f\" height=\"%.0f\" viewBox=\"0 0 %.0f %.0f\" font-family=\"sans-serif\" "
           "role=\"img\" aria-label=\"sequence logo of motif %zu\">",
           width, height, width, height, number);
   if (standalone) {
-    const std::string id = model.id == std::to_string(number) ? "" : model.id;
+    const std::string id = motif.id == std::to_string(number) ? "" : motif.id;
     out += "<title>Sequence logo of motif " + std::to_string(number) +
-           (id.empty() ? "" : " (" + escaped(id) + ")") + "</title><defs>" + glyph_paths(dataset);
+           (id.empty() ? "" : " (" + escaped(id) + ")") + "</title><defs>" + glyph_paths(alphabet);
   } else {
     out += "<defs>";
   }
@@ -242,22 +246,23 @@ std::string logo_svg(const Model &model, const Dataset &dataset, const LogoScale
     appendf(out,
             "<clipPath id=\"clip-%zu\"><rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" "
             "height=\"%.1f\"/></clipPath>",
-            number, kLeft, kTop, model.w * column, kLogo);
+            number, kLeft, kTop, w * column, kLogo);
   out += "</defs>";
   if (standalone)
     appendf(out, "<rect width=\"%.0f\" height=\"%.0f\" fill=\"#fff\"/>", width, height);
-  append_axes(out, model, scales, column);
+  append_axes(out, w, scales, column);
 
   std::vector<int> order(static_cast<size_t>(A));
-  for (int i = 0; i < model.w; ++i) {
+  for (int i = 0; i < w; ++i) {
     const double x = kLeft + i * column;
-    const double entropy = model.col_rel_entropy[i];
+    const std::vector<double> &row = motif.matrix[static_cast<size_t>(i)];
+    const double entropy = motif.columns[static_cast<size_t>(i)].rel_entropy;
     // Letters from the shortest up, so the tallest stands on top; ties keep alphabet order.
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](int a, int b) { return model.matrix[i][a] < model.matrix[i][b]; });
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return row[a] < row[b]; });
     out += "<g class=\"col\"><title>";
-    out += column_title(model, dataset, i, std::vector<int>(order.rbegin(), order.rend()));
+    out += column_title(motif, alphabet, static_cast<size_t>(i),
+                        std::vector<int>(order.rbegin(), order.rend()));
     out += "</title>";
     if (!standalone)
       appendf(out,
@@ -271,11 +276,11 @@ std::string logo_svg(const Model &model, const Dataset &dataset, const LogoScale
     double y = logo_bottom;
     if (entropy > 0 && std::isfinite(entropy)) {
       for (int j : order) {
-        const double h = model.matrix[i][j] * entropy * px_per_bit;
+        const double h = row[static_cast<size_t>(j)] * entropy * px_per_bit;
         if (!(h > 0)) continue;
         y -= h;
         if (h >= 0.5)
-          append_letter(out, dataset, j, x + 1, y, column - 2, h,
+          append_letter(out, alphabet, j, x + 1, y, column - 2, h,
                         standalone ? "xlink:href" : "href");
       }
     }
@@ -283,7 +288,7 @@ std::string logo_svg(const Model &model, const Dataset &dataset, const LogoScale
             "</g><text x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\" font-size=\"9\" "
             "fill=\"#555\">%d</text>",
             x + column / 2, logo_bottom + 13, i + 1);
-    const double value = bar_value(model, i);
+    const double value = bar_value(motif.columns[static_cast<size_t>(i)]);
     const bool capped = value > scales.max_bar;
     const double bar_height = std::min(value / scales.max_bar, 1.0) * kBars;
     const bool strong = value > -std::log10(kColumnPvalueLine);
@@ -308,10 +313,10 @@ std::string logo_svg(const Model &model, const Dataset &dataset, const LogoScale
 
 }  // namespace
 
-std::string letter_colour(const Dataset &dataset, int j) {
+std::string letter_colour(const std::string &alphabet, int j) {
   const char letter =
-      static_cast<char>(std::toupper(static_cast<unsigned char>(dataset.alphabet[j])));
-  switch (alphabet_kind(dataset)) {
+      static_cast<char>(std::toupper(static_cast<unsigned char>(alphabet[static_cast<size_t>(j)])));
+  switch (alphabet_kind(alphabet)) {
     case AlphabetKind::Nucleotide:
       return nucleotide_colour(letter);
     case AlphabetKind::Protein:
@@ -324,28 +329,29 @@ std::string letter_colour(const Dataset &dataset, int j) {
   return kPalette[j % 10];
 }
 
-LogoScales logo_scales(const std::vector<Model> &models, const Dataset &dataset) {
-  double top = std::log(static_cast<double>(std::max(dataset.alength, 2))) / LN_2;
+LogoScales logo_scales(const motifsig::Result &result) {
+  const int alength = static_cast<int>(result.alphabet.size());
+  double top = std::log(static_cast<double>(std::max(alength, 2))) / LN_2;
   double bar = 0;
-  for (const Model &model : models)
-    for (int i = 0; i < model.w; ++i) {
-      if (std::isfinite(model.col_rel_entropy[i])) top = std::max(top, model.col_rel_entropy[i]);
-      if (std::isfinite(bar_value(model, i))) bar = std::max(bar, bar_value(model, i));
+  for (const MotifResult &motif : result.motifs)
+    for (const ColumnResult &column : motif.columns) {
+      if (std::isfinite(column.rel_entropy)) top = std::max(top, column.rel_entropy);
+      if (std::isfinite(bar_value(column))) bar = std::max(bar, bar_value(column));
     }
   return {std::ceil(top - 1e-9), std::min(nice_ceiling(bar), kMaxBarScale)};
 }
 
-std::string logo_glyph_defs(const Dataset &dataset) {
+std::string logo_glyph_defs(const std::string &alphabet) {
   return "<svg class=\"glyphs\" width=\"0\" height=\"0\" aria-hidden=\"true\"><defs>" +
-         glyph_paths(dataset) + "</defs></svg>\n";
+         glyph_paths(alphabet) + "</defs></svg>\n";
 }
 
-std::string sequence_logo_svg(const Model &model, const Dataset &dataset, const LogoScales &scales,
-                              size_t number) {
-  return logo_svg(model, dataset, scales, number, false);
+std::string sequence_logo_svg(const MotifResult &motif, const std::string &alphabet,
+                              const LogoScales &scales, size_t number) {
+  return logo_svg(motif, alphabet, scales, number, false);
 }
 
-std::string standalone_logo_svg(const Model &model, const Dataset &dataset,
+std::string standalone_logo_svg(const MotifResult &motif, const std::string &alphabet,
                                 const LogoScales &scales, size_t number) {
-  return logo_svg(model, dataset, scales, number, true);
+  return logo_svg(motif, alphabet, scales, number, true);
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "records/records.h"
+#include "motifsig/motifsig.h"
 
 // The -log10 p axis never goes above this; a column beyond it gets a full bar with a mark.
 constexpr double kMaxBarScale = 20;
@@ -24,19 +24,19 @@ struct LogoScales {
 // a skewed background makes it larger, rounded up. The -log10 p axis goes to the largest column
 // value rounded up to 2, 5 or 10 x 10^k, at least 2 (so that the reference line shows) and at
 // most kMaxBarScale.
-LogoScales logo_scales(const std::vector<Model> &models, const Dataset &dataset);
+LogoScales logo_scales(const motifsig::Result &result);
 
 // A hidden SVG that defines the letter shapes every logo on the page refers to.
-std::string logo_glyph_defs(const Dataset &dataset);
+std::string logo_glyph_defs(const std::string &alphabet);
 
 // The logo of motif `number` (from 1), inline in a page that holds logo_glyph_defs.
-std::string sequence_logo_svg(const Model &model, const Dataset &dataset, const LogoScales &scales,
-                              size_t number);
+std::string sequence_logo_svg(const motifsig::MotifResult &motif, const std::string &alphabet,
+                              const LogoScales &scales, size_t number);
 
 // The same logo as a file of its own, with its letter shapes, ready for a figure.
-std::string standalone_logo_svg(const Model &model, const Dataset &dataset,
+std::string standalone_logo_svg(const motifsig::MotifResult &motif, const std::string &alphabet,
                                 const LogoScales &scales, size_t number);
 
 // The fill colour of letter j: nucleotides and amino acids in their conventional colours,
 // any other alphabet from a palette of distinct colours.
-std::string letter_colour(const Dataset &dataset, int j);
+std::string letter_colour(const std::string &alphabet, int j);

@@ -124,7 +124,7 @@ void my_calc_evalue(std::vector<Model> &models, const Dataset &dataset, StatsCac
   // copy as it ends up is handed back for the motif file.
   std::vector<double> lattice_background(dataset.background,
                                          dataset.background + std::max(dataset.alength, 0));
-  if (run.method == PvalueMethod::accurate) {
+  if (run.method == motifsig::PvalueMethod::accurate) {
     init_log();
     init_exp();
     calc_evalues_accurate(models, dataset, cache, run, lattice_background);

@@ -7,13 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "motifsig/motifsig.h"
 #include "records/records.h"
 #include "stats/llr_progress.h"
 #include "stats/stats_cache.h"
-
-// How the column p-values are computed: the lattice distribution (the default, cached per
-// number of sites) or the accurate tails of column_tail.h.
-enum class PvalueMethod { lattice, accurate };
 
 // A column whose accurate p-value could not be confirmed to the promised accuracy.
 struct UncheckedColumn {
@@ -24,7 +21,9 @@ struct UncheckedColumn {
 // How my_calc_evalue runs; nothing here changes its numbers but `method`.
 struct EvalueRun {
   int threads = 0;  // how many may share the work (0: see resolve_thread_count)
-  PvalueMethod method = PvalueMethod::lattice;
+  // The lattice distribution (the default, cached per number of sites) or the accurate tails
+  // of column_tail.h.
+  motifsig::PvalueMethod method = motifsig::PvalueMethod::lattice;
   std::function<void(const std::string &line)> progress;  // "calculating evalue for motif K"
   StatusFn status;  // the progress of long work (see ProgressLine)
   // With the accurate method, when given: receives the columns whose p-values could not be

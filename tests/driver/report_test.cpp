@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "io/number_format.h"
 #include "io/read_m_seqs.h"
 #include "io/read_seqs.h"
 #include "io/readmodel.h"
@@ -145,36 +146,33 @@ TEST(Reports, AgreeWithTheStatisticsAndChangeNoOutput) {
 // Values that are not finite and names that are not plain text still give a valid document
 // and a well-formed page.
 TEST(Reports, OddValuesAndNamesStayValid) {
-  TempDir dir;
-  TestRecords r;
-  readmodel(dir.write("m.txt",
-                      "ALPHABET= A<\nx\nA 0.5 < 0.5\nMOTIF <b>&x \xff\xfe\n"
-                      "letter-probability matrix: alength= 2 w= 1\n1 0\n")
-                .c_str(),
-            r.models, r.dataset);
-  Model &model = r.models.at(0);
-  model.log_evalue = INFINITY;
-  model.info_content = model.col_rel_entropy[0] = NAN;
-  model.col_log_pvalue[0] = -INFINITY;
+  motifsig::Result result;
+  result.alphabet = "A<";
+  result.background = {0.5, 0.5};
+  motifsig::MotifResult &motif = result.motifs.emplace_back();
+  motif.id = "<b>&x";
+  motif.alt = "\xff\xfe";
+  motif.width = 1;
+  motif.matrix = {{1, 0}};
+  motif.columns = {{NAN, 0, -INFINITY}};
+  motif.log_evalue = motif.log10_evalue = INFINITY;
+  motif.info_content = NAN;
+  append_evalue(motif.evalue_text, INFINITY);
 
-  const ReportRecord record(r.dataset, r.models, r.warnings.list());
-  const json doc = json::parse(format_json_report(record));
-  const json &motif = doc["motifs"][0];
+  const json doc = json::parse(format_json_report(result, "", ""));
+  const json &written = doc["motifs"][0];
   for (const char *key : {"log_evalue", "rel_entropy", "info_content_uniform"})
-    EXPECT_TRUE(motif[key].is_null()) << key;
-  EXPECT_TRUE(motif["columns"][0]["log10_pvalue"].is_null());
-  EXPECT_EQ(motif["evalue"], "inf");
-  EXPECT_EQ(motif["id"], "<b>&x");
+    EXPECT_TRUE(written[key].is_null()) << key;
+  EXPECT_TRUE(written["columns"][0]["log10_pvalue"].is_null());
+  EXPECT_EQ(written["evalue"], "inf");
+  EXPECT_EQ(written["id"], "<b>&x");
   // A logo file takes the id into its name only when it is a plain file name.
-  EXPECT_EQ(logo_file_name(1, model), "motif-1.svg");
-  Model named;
-  for (const char *id : {"../x", ".hidden", "1"})
-    EXPECT_EQ(logo_file_name(1, (named.id = id, named)), "motif-1.svg");
-  named.id = "CTCF_1.2";
-  EXPECT_EQ(logo_file_name(2, named), "motif-2-CTCF_1.2.svg");
-  EXPECT_NE(format_tsv_report(r.models).find("\tinf\tinf\n"), std::string::npos);
+  for (const char *id : {"<b>&x", "../x", ".hidden", "1"})
+    EXPECT_EQ(logo_file_name(1, id), "motif-1.svg");
+  EXPECT_EQ(logo_file_name(2, "CTCF_1.2"), "motif-2-CTCF_1.2.svg");
+  EXPECT_NE(format_tsv_report(result.motifs).find("\tinf\tinf\n"), std::string::npos);
 
-  const std::string html = format_html_report(record);
+  const std::string html = format_html_report(result, "", "");
   EXPECT_TRUE(well_formed(html));
   EXPECT_NE(html.find("&lt;b&gt;&amp;x"), std::string::npos);
   std::smatch odd;

@@ -103,9 +103,10 @@ TEST(LineReader, LongAndShortLinesPlainOrCompressed) {
 }
 
 TEST(Writer, WritesEveryLetterOfTheAlphabetEvenANulByte) {
-  TestRecords r("ACGT", {0.3, 0.2, 0.2, 0.3});
-  r.dataset.alphabet[0] = '\0';
-  EXPECT_EQ(format_motif_file(r.models, r.dataset).substr(0, 30),
+  motifsig::Result r;
+  r.alphabet.assign("\0CGT", 4);
+  r.background = {0.3, 0.2, 0.2, 0.3};
+  EXPECT_EQ(format_motif_file(r).substr(0, 30),
             std::string("VORL version 4\n\nALPHABET= \0CGT\n", 30));
 }
 

@@ -100,6 +100,10 @@ TEST(Library, ResultsEqualTheToolsFromFilesAndFromMemory) {
       EXPECT_EQ(files.motifs[k].evalue_text, written["motifs"][k]["evalue"]);
       EXPECT_EQ(files.motifs[k].log10_evalue, written["motifs"][k]["log10_evalue"]);
     }
+    motifsig::Result cut = files;  // sizes that disagree are refused, never read past
+    cut.motifs.back().matrix.back().pop_back();
+    EXPECT_THROW(motifsig::html_text(cut), motifsig::Error);
+    EXPECT_THROW(motifsig::motif_file_text(cut), motifsig::Error);
 
     const motifsig::Inputs given = in_memory(example);
     const motifsig::Result memory = motifsig::analyse(given);

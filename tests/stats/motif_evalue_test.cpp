@@ -187,6 +187,7 @@ TEST(CalcEntropy, ResultsDoNotDependOnThreadsOrOnTheOrderOfSiteCounts) {
 // frequencies, the first one too: the same E-values as the frequencies themselves, and the
 // same for two copies of a motif, whichever comes first. With either p-value method.
 TEST(CalcEntropy, EveryColumnIsScoredAgainstTheNormalisedBackground) {
+  using motifsig::PvalueMethod;
   for (PvalueMethod method : {PvalueMethod::lattice, PvalueMethod::accurate}) {
     auto evalues = [&](const std::vector<double> &background) {
       MotifSet run(background, std::vector<int>(40, 100));  // 40 sequences hold the sites
