@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -54,7 +56,7 @@ struct MotifMatrix {
 // The inputs of one analysis. Each input is read from its path when the path is not empty,
 // and otherwise taken from the data beside it.
 struct Inputs {
-  // The sequence set: a sequence file (plain or gzip), or the sequences' lengths.
+  // The sequence set: a sequence file (plain or gzip), or the sequences' lengths (at least one).
   std::string sequences_path;
   bool fasta = false;  // the sequence file is FASTA
   std::vector<int64_t> sequence_lengths;
@@ -65,9 +67,12 @@ struct Inputs {
   std::vector<double> background;  // one frequency per letter
   std::vector<MotifMatrix> motifs;
 
-  // The sites: a site file, or the number of sites of each motif, in the motifs' order.
+  // The sites: a site file, or the number of sites of each motif, in the motifs' order (one count
+  // per motif), or by motif number (1, 2, ...; a motif not named has none, so an empty map gives
+  // every motif none). A motif number out of range is an Error; so is giving both kinds of count.
   std::string sites_path;
   std::vector<int64_t> site_counts;
+  std::optional<std::map<int64_t, int64_t>> site_counts_by_number;
 
   // A background replacing the motif's (--background): a path, or frequencies; both empty
   // keeps the motif file's (or `background`).

@@ -96,7 +96,7 @@ void compute(StatsCache &cache, Records &records, const motifsig::Inputs &inputs
   if (!inputs.sites_path.empty())
     read_m_seqs(inputs.sites_path.c_str(), models, &warnings);
   else
-    take_site_counts(inputs.site_counts, models);
+    take_site_counts(inputs, models);
   warn_of_coarse_lattice(search, inputs.sites_path, models, dataset, warnings);
   throw_if_cancelled();
   progress("calculating evalues...");
@@ -115,15 +115,12 @@ void compute(StatsCache &cache, Records &records, const motifsig::Inputs &inputs
     my_calc_evalue(models, dataset, cache, evalues);
   } catch (const BareError &error) {
     // Without sequences the statistics stop at the placement count with a message that names
-    // no file: the line before it says which file is empty.
+    // no file: the line before it says which file is empty (lengths given are never none).
     if (dataset.nseqs != 0) throw;
-    const std::string where = inputs.sequences_path.empty()
-                                  ? std::string("the sequence lengths: none were given")
-                                  : printable(inputs.sequences_path) +
-                                        ": the file holds no sequences (it is empty, holds only "
-                                        "header lines, or ends its lines with carriage returns "
-                                        "alone)";
-    throw BareError(where, error, inputs.sequences_path);
+    throw BareError(printable(inputs.sequences_path) +
+                        ": the file holds no sequences (it is empty, holds only header lines, or "
+                        "ends its lines with carriage returns alone)",
+                    error, inputs.sequences_path);
   }
   freestuff(cache);
   // The motif file and the reports show the background as the lattice left it.

@@ -45,6 +45,7 @@ void check_name(const std::string &name, const char *what, int motif) {
 }  // namespace
 
 void take_sequence_lengths(const std::vector<int64_t> &lengths, Dataset &dataset) {
+  if (lengths.empty()) input_error("no sequences: give at least one");
   if (static_cast<int64_t>(lengths.size()) > kMaxInt)
     input_error("more than %lld sequences", static_cast<long long>(kMaxInt));
   for (size_t i = 0; i < lengths.size(); ++i) {
@@ -115,6 +116,26 @@ void take_motifs(const motifsig::Inputs &inputs, Records &records) {
 void take_background(const std::vector<double> &background, Dataset &dataset) {
   check_background(background, dataset, "the background override");
   std::copy(background.begin(), background.end(), dataset.background);
+}
+
+void take_site_counts(const motifsig::Inputs &inputs, std::vector<Model> &models) {
+  if (!inputs.site_counts_by_number) {
+    take_site_counts(inputs.site_counts, models);
+    return;
+  }
+  if (!inputs.site_counts.empty())
+    input_error("site counts given both in the motifs' order and by motif number: give one");
+  std::vector<int64_t> counts(models.size(), 0);
+  for (const auto &[number, count] : *inputs.site_counts_by_number) {
+    if (number < 1 || static_cast<uint64_t>(number) > models.size()) {
+      if (models.empty())
+        input_error("site of motif %lld, but there are no motifs", static_cast<long long>(number));
+      input_error("site of motif %lld, but motifs are numbered 1 to %zu",
+                  static_cast<long long>(number), models.size());
+    }
+    counts[static_cast<size_t>(number - 1)] = count;
+  }
+  take_site_counts(counts, models);
 }
 
 void take_site_counts(const std::vector<int64_t> &counts, std::vector<Model> &models) {

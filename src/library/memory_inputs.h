@@ -19,3 +19,7 @@ void take_background(const std::vector<double> &background, Dataset &dataset);
 
 // The number of sites of each motif, in the motifs' order: one count per motif.
 void take_site_counts(const std::vector<int64_t> &counts, std::vector<Model> &models);
+
+// The site counts of `inputs`, in the motifs' order or by motif number (a motif not named has
+// none): a number that names no motif is an Error.
+void take_site_counts(const motifsig::Inputs &inputs, std::vector<Model> &models);

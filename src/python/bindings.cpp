@@ -136,6 +136,7 @@ PYBIND11_MODULE(_motifsig, m) {
       .def_readwrite("motifs", &motifsig::Inputs::motifs)
       .def_readwrite("sites_path", &motifsig::Inputs::sites_path)
       .def_readwrite("site_counts", &motifsig::Inputs::site_counts)
+      .def_readwrite("site_counts_by_number", &motifsig::Inputs::site_counts_by_number)
       .def_readwrite("background_path", &motifsig::Inputs::background_path)
       .def_readwrite("background_override", &motifsig::Inputs::background_override);
 
@@ -208,6 +209,15 @@ PYBIND11_MODULE(_motifsig, m) {
           py::arg("motif_file"), py::arg("tsv"), py::arg("json"), py::arg("html"),
           py::arg("logos_dir"), py::arg("command_line"), py::call_guard<py::gil_scoped_release>());
 
+  // Python's keywords are the settings' own names ("strands: expected 1 or 2, not '3'").
+  m.def(
+      "check_settings",
+      [](const motifsig::SearchModel &model, int threads) {
+        motifsig::RunControl control;
+        control.threads = threads;
+        motifsig::check_settings(model, control, "");
+      },
+      py::arg("model"), py::arg("threads"));
   m.def("analyse", &analyse, py::arg("inputs"), py::arg("model"), py::arg("threads"));
   m.def("column_log_pvalue", &motifsig::column_log_pvalue, py::arg("counts"), py::arg("background"),
         py::arg("method"), py::call_guard<py::gil_scoped_release>());

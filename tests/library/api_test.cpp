@@ -117,6 +117,26 @@ TEST(Library, ResultsEqualTheToolsFromFilesAndFromMemory) {
   }
 }
 
+// Site counts by motif number: a motif not named has none.
+TEST(Library, SiteCountsByMotifNumberAreThoseInTheMotifsOrder) {
+  motifsig::Inputs order;
+  order.sequence_lengths = {30, 40, 50};
+  order.alphabet = "ACGT";
+  order.background = {0.25, 0.25, 0.25, 0.25};
+  for (const double lead : {0.7, 0.6, 0.5}) {
+    const double rest = (1 - lead) / 3;
+    order.motifs.push_back({{{lead, rest, rest, rest}, {rest, lead, rest, rest}}, "", ""});
+  }
+  order.site_counts = {0, 3, 2};
+  motifsig::Inputs by_number = order;
+  by_number.site_counts.clear();
+  by_number.site_counts_by_number = {{{3, 2}, {2, 3}}};
+  const motifsig::Result result = motifsig::analyse(by_number);
+  EXPECT_TRUE(same_bits(numbers(result), numbers(motifsig::analyse(order))));
+  EXPECT_EQ(result.motifs[0].nsites, 0);
+  EXPECT_EQ(result.motifs[2].nsites, 2);
+}
+
 // A flag set from another thread stops a long analysis at once, whatever its method, kernel or
 // threads, by Cancelled; a flag set before the start stops it before the statistics.
 TEST(Library, CancellationStopsALongAnalysisWithinATenthOfASecond) {
@@ -354,6 +374,23 @@ TEST(Library, InputFaultsComeBackAsErrors) {
        "counts or percentages (divide each value by its row's sum)"},
       {[](motifsig::Inputs &in) { in.site_counts.clear(); },
        "0 site counts for 1 motifs: give one per motif"},
+      {[](motifsig::Inputs &in) {
+         in.site_counts.clear();
+         in.site_counts_by_number = {{{1, 2}, {2, 1}}};
+       },
+       "site of motif 2, but motifs are numbered 1 to 1"},
+      {[](motifsig::Inputs &in) {
+         in.motifs.clear();
+         in.site_counts.clear();
+         in.site_counts_by_number = {{{1, 2}}};
+       },
+       "site of motif 1, but there are no motifs"},
+      {[](motifsig::Inputs &in) {
+         in.site_counts_by_number = {{{1, 2}}};
+       },
+       "site counts given both in the motifs' order and by motif number: give one"},
+      {[](motifsig::Inputs &in) { in.sequence_lengths.clear(); },
+       "no sequences: give at least one"},
       {[](motifsig::Inputs &in) { in.site_counts = {-1}; },
        "motif 1 has -1 sites; a count cannot be negative"},
       {[](motifsig::Inputs &in) {

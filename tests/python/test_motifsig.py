@@ -145,7 +145,7 @@ def test_bad_input_raises_input_error_with_the_tools_message_and_the_next_call_w
     with pytest.raises(motifsig.InputError, match="motif 2") as caught:
         motifsig.analyse(sequences, motifs, sites)
     assert caught.value.file is None
-    for motifs in motifs, DNA[1]:
+    for motifs in in_memory(DNA, expected)[1], DNA[1]:  # read before their sites
         with pytest.raises(motifsig.InputError) as caught:
             motifsig.analyse(sequences, motifs, {1: 2, 4: 1})
         assert (str(caught.value), caught.value.file) == (
@@ -257,11 +257,13 @@ def test_arguments_of_the_wrong_kind_get_the_packages_own_message():
     motifs = motifsig.Motifs("ACGT", [0.25] * 4, [three, three, three])
     cases = [
         (dict(strands=2.0), TypeError, "strands: expected 1 or 2, not 2.0"),
-        (dict(strands=3), ValueError, "strands: expected 1 or 2, not 3"),
+        (dict(strands=3), ValueError, "strands: expected 1 or 2, not '3'"),
         (dict(strands=2, palindromic="no"), TypeError, "palindromic: expected True or False"),
         (dict(sites="everywhere"), ValueError, "sites: expected 'per-sequence' or 'anywhere'"),
         (dict(pvalues=1), ValueError, "pvalues: expected 'lattice' or 'accurate', not 1"),
         (dict(threads=1.5), TypeError, "threads: expected a whole number, not 1.5"),
+        (dict(threads=2**31), ValueError, "threads: 2147483648 is out of range"),
+        (dict(palindromic=True), ValueError, "palindromic needs strands 2: a site and its"),
         (dict(background=[0.25, "x", 0.25, 0.25]), TypeError, r"background\[1\]: expected a num"),
         (dict(motif_sites=[2**63, 1, 1]), motifsig.InputError, "motif 1 has too many sites"),
         (dict(sequences=[2**64]), motifsig.InputError, "sequence 1 is longer than 2147483647"),

@@ -13,14 +13,12 @@ The command-line tool and this package give the same numbers to the bit.
 
 from __future__ import annotations
 
-import gzip
 import html as _html
 import math
 import operator
 import os
 import uuid
 import warnings as _warnings
-import zlib
 from collections.abc import Iterable, Mapping, Sequence
 from dataclasses import dataclass, field
 from typing import TYPE_CHECKING, Any, Union
@@ -355,13 +353,21 @@ def _path(value: Path | None, what: str) -> bytes:
     return path
 
 
-def _whole(value: Any, what: str) -> int:
+def _whole(value: Any, what: str, expected: str = "a whole number") -> int:
     if isinstance(value, bool):
-        raise TypeError(f"{what}: expected a whole number, not {value!r}")
+        raise TypeError(f"{what}: expected {expected}, not {value!r}")
     try:
         return operator.index(value)
     except TypeError:
-        raise TypeError(f"{what}: expected a whole number, not {value!r}") from None
+        raise TypeError(f"{what}: expected {expected}, not {value!r}") from None
+
+
+def _fixed(value: Any, what: str, bits: int, expected: str = "a whole number") -> int:
+    """A whole number that the library's integers of `bits` bits hold."""
+    number = _whole(value, what, expected)
+    if not -(2 ** (bits - 1)) <= number < 2 ** (bits - 1):
+        raise ValueError(f"{what}: {number} is out of range")
+    return number
 
 
 def _count(value: Any, what: str) -> int:
@@ -396,16 +402,13 @@ def _sequences(inputs: Any, sequences: Any) -> None:
             lengths.append(len(sequence))
         else:
             lengths.append(_count(sequence, f"sequences[{i}]"))
-    if not lengths:
-        raise InputError("no sequences: give at least one")
     inputs.sequence_lengths = lengths
 
 
-def _motifs(inputs: Any, motifs: Any) -> Any:
-    """Sets the motifs; returns their path or a Motifs."""
+def _motifs(inputs: Any, motifs: Any) -> None:
     if _is_path(motifs):
         inputs.motifs_path = _path(motifs, "motifs")
-        return motifs
+        return
     if isinstance(motifs, Mapping):
         motifs = Motifs(**motifs)
     if not isinstance(motifs, Motifs):
@@ -415,44 +418,20 @@ def _motifs(inputs: Any, motifs: Any) -> Any:
     inputs.background = motifs.background
     inputs.motifs = [_motifsig.MotifMatrix(rows, id, alt)
                      for rows, id, alt in zip(motifs.matrices, motifs.ids, motifs.alts)]
-    return motifs
 
 
-def _motif_count(path: Path) -> int | None:
-    """The number of motifs in a motif file, where each starts at a line naming a
-    letter-probability matrix; None when the file cannot be read (the analysis then says why)."""
-    try:
-        with open(path, "rb") as file:
-            packed = file.read(2) == b"\x1f\x8b"
-        with gzip.open(path, "rb") if packed else open(path, "rb") as lines:
-            return sum(b"letter-probability matrix" in line for line in lines)
-    except (OSError, EOFError, zlib.error):
-        return None
-
-
-def _sites(inputs: Any, sites: Any, motifs: Any) -> None:
+def _sites(inputs: Any, sites: Any) -> None:
     if _is_path(sites):
         inputs.sites_path = _path(sites, "motif_sites")
-        return
-    if not isinstance(sites, Mapping):
-        if isinstance(sites, (str, bytes)) or not isinstance(sites, Iterable):
-            raise TypeError("motif_sites: expected a path, a list of site counts or a dict "
-                            f"{{motif number: count}}, not {sites!r}")
-        inputs.site_counts = [_count(count, f"motif_sites[{i}]")
-                              for i, count in enumerate(sites)]
-        return
-    counts = {_whole(number, "motif_sites: motif number"):
-              _count(count, f"motif_sites[{number!r}]") for number, count in sites.items()}
-    nmotifs = len(motifs) if isinstance(motifs, Motifs) else _motif_count(motifs)
-    if nmotifs is None:
-        nmotifs = max(counts, default=0)
-    for number, count in counts.items():
-        if number < 1 or number > nmotifs:
-            raise InputError(f"site of motif {number}, but motifs are numbered 1 to {nmotifs}"
-                             if nmotifs else f"site of motif {number}, but there are no motifs")
-        if count < 0:
-            raise InputError(f"motif {number} has {count} sites; a count cannot be negative")
-    inputs.site_counts = [counts.get(number, 0) for number in range(1, nmotifs + 1)]
+    elif isinstance(sites, Mapping):  # the library gives the motifs not named no sites
+        inputs.site_counts_by_number = {
+            _fixed(number, "motif_sites: motif number", 64):
+            _count(count, f"motif_sites[{number!r}]") for number, count in sites.items()}
+    elif isinstance(sites, (str, bytes)) or not isinstance(sites, Iterable):
+        raise TypeError("motif_sites: expected a path, a list of site counts or a dict "
+                        f"{{motif number: count}}, not {sites!r}")
+    else:
+        inputs.site_counts = [_count(count, f"motif_sites[{i}]") for i, count in enumerate(sites)]
 
 
 _SITE_MODELS = {"per-sequence": _motifsig.SiteModel.per_sequence,
@@ -482,9 +461,9 @@ def analyse(sequences: Sequences, motifs: MotifsInput, motif_sites: SitesInput |
     motifs       the motif file, or a motifsig.Motifs (or a dict of its arguments): the
                  alphabet, its background and one matrix per motif.
     motif_sites  the site file, or the number of sites of each motif as a list in the motifs'
-                 order (one count per motif), or as a dict {motif number: count}. Motif
-                 numbers, one per site (the site file's first column), become such a dict with
-                 collections.Counter(numbers).
+                 order (one count per motif), or as a dict {motif number: count} (a motif
+                 it does not name has none). Motif numbers, one per site (the site file's
+                 first column), become such a dict with collections.Counter(numbers).
 
     The keywords describe the search the motifs were found with:
 
@@ -499,8 +478,8 @@ def analyse(sequences: Sequences, motifs: MotifsInput, motif_sites: SitesInput |
     pvalues      "lattice" (the default) or "accurate": the column p-values to within 0.01
                  in log10 (2%) of the exact tail, 0.02 for five or more letters, instead of
                  on a lattice of 200 steps.
-    threads      the number of threads, 1 to 4096 (default: OMP_NUM_THREADS when set, else
-                 every core).
+    threads      the number of threads, 1 to 4096; None (the default) or 0: OMP_NUM_THREADS
+                 when set, else every core.
     sites_model  the old name of `sites`; giving the site input as `sites=` is old too. Both
                  still work, with a DeprecationWarning, until the next release.
 
@@ -522,21 +501,16 @@ def analyse(sequences: Sequences, motifs: MotifsInput, motif_sites: SitesInput |
         _warnings.warn("analyse(): sites_model= is now sites=, as the option --sites",
                        DeprecationWarning, stacklevel=2)
         sites = sites_model
-    if isinstance(strands, bool) or not isinstance(strands, int) or strands not in (1, 2):
-        raise (ValueError if isinstance(strands, int) and not isinstance(strands, bool)
-               else TypeError)(f"strands: expected 1 or 2, not {strands!r}")
-    if _flag(palindromic, "palindromic") and strands != 2:
-        raise ValueError("palindromic needs strands=2: a site and its reverse complement count "
-                         "once only when both strands are searched")
     model = _motifsig.SearchModel()
-    model.strands = strands
-    model.palindromic = bool(palindromic)
+    model.strands = _fixed(strands, "strands", 32, "1 or 2")
+    model.palindromic = _flag(palindromic, "palindromic")
     model.sites = _choice(sites, "sites", _SITE_MODELS)
     model.pvalues = _choice(pvalues, "pvalues", _PVALUE_METHODS)
-    if threads is None:
-        threads = 0
-    elif not 1 <= _whole(threads, "threads") <= 4096:
-        raise ValueError(f"threads: expected a whole number from 1 to 4096, not {threads!r}")
+    threads = 0 if threads is None else _fixed(threads, "threads", 32)
+    try:
+        _motifsig.check_settings(model, threads)
+    except _motifsig.Failure as failure:
+        raise ValueError(str(failure)) from None
 
     inputs = _motifsig.Inputs()
     _sequences(inputs, sequences)
@@ -547,9 +521,10 @@ def analyse(sequences: Sequences, motifs: MotifsInput, motif_sites: SitesInput |
         inputs.background_path = _path(background, "background")
     else:
         inputs.background_override = _numbers(background, "background")
-    _sites(inputs, motif_sites, _motifs(inputs, motifs))
+    _motifs(inputs, motifs)
+    _sites(inputs, motif_sites)
     try:
-        result = Result(_motifsig.analyse(inputs, model, operator.index(threads)))
+        result = Result(_motifsig.analyse(inputs, model, threads))
     except _motifsig.Failure as failure:
         raise _error(InputError, failure) from None
     for warning in result.warnings:

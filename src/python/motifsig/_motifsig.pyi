@@ -36,6 +36,7 @@ class Inputs:
     motifs: list[MotifMatrix]
     sites_path: bytes
     site_counts: list[int]
+    site_counts_by_number: dict[int, int] | None
     background_path: bytes
     background_override: list[float]
 
@@ -76,6 +77,7 @@ class Result:
     def write(self, motif_file: bytes, tsv: bytes, json: bytes, html: bytes, logos_dir: bytes,
               command_line: str) -> None: ...
 
+def check_settings(model: SearchModel, threads: int) -> None: ...
 def analyse(inputs: Inputs, model: SearchModel, threads: int) -> Result: ...
 def column_log_pvalue(counts: list[int], background: list[float],
                       method: PvalueMethod) -> float: ...
