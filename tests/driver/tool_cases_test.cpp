@@ -140,16 +140,13 @@ const ToolCase kCases[] = {
      "motifsig: warning: {sites}: motif 1 has 21 sites, but the sequences have only 20 start "
      "positions for its width 2; its E-value is inf\n", "*", "*nsites= 21 E= inf\n*"},
     // Two columns on a uniform DNA background: at 433 sites a lattice step is 3 nats and the
-    // motif's E-value likely 10-fold off (1.6 orders estimated); at 200, 0.5 orders.
+    // motif's E-value likely 10-fold off (1.6 orders estimated).
     {"ManySitesWarnOfTheLattice", kFour, "sites", sites_of_motif_1(433), 0,
      "motifsig: warning: {sites}: 1 motif (1) has enough sites that the lattice's column "
      "p-values likely put its E-value 10-fold or more off; --pvalues accurate computes the "
      "p-values to within 0.01 in log10 (2%) of the exact tail, 0.02 (5%) for five or more "
      "letters\n"
      "motifsig: warning: {sites}: motif 1 has 433 sites, but only 3 sequences are 2 or more "
-     "letters long to hold one each; its E-value is inf\n", "*", "*"},
-    {"FewerSitesDoNotWarnOfTheLattice", kFour, "sites", sites_of_motif_1(200), 0,
-     "motifsig: warning: {sites}: motif 1 has 200 sites, but only 3 sequences are 2 or more "
      "letters long to hold one each; its E-value is inf\n", "*", "*"},
     {"ManySitesAccurate", "--pvalues accurate " + kFour, "sites", sites_of_motif_1(433), 0,
      "motifsig: warning: {sites}: motif 1 has 433 sites, but only 3 sequences are 2 or more "
@@ -285,6 +282,10 @@ const ToolCase kCases[] = {
     {"LogosThroughADanglingLink", "--logos {dir}/gone " + kFour, "", "", 1, "motifsig: {dir}/gone: "
      "cannot create the directory for --logos: the path is a symbolic link to 'nowhere', which "
      "does not exist; *", "*", kEarlier, {}, "ln -s nowhere {dir}/gone"},
+    // A logo that cannot be written leaves no logo, no report and no motif file.
+    {"LogosAllOrNothing", "--logos {dir}/logos --json {dir}/r.json " + kFour, "", "", 1, "motifsig: "
+     "{dir}/logos/motif-2.svg: cannot write the output: it is a directory\n", "*", kEarlier, {},
+     "mkdir -p {dir}/logos/motif-2.svg && touch {dir}/logos/motif-2.svg/x"},
     fails("OutputNameEndsWithASlash", "{seqs} {motifs} {sites} {out}/", "motifsig: {out}/: cannot "
           "create the output file: the path ends with '/', which names a directory, not a file\n"),
     fails("LogosDirectoryWithoutParent", "--logos {dir}/no/logos " + kFour,

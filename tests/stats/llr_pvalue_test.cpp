@@ -43,13 +43,6 @@ void for_each_count_vector(int alength, int N,
 
 }  // namespace
 
-TEST_F(LlrPvalue, FewerThanTwoSitesOrNoColumnsGiveProbabilityOne) {
-  std::vector<double> bg = {0.3, 0.3, 0.3, 0.3};
-  EXPECT_EQ(get_llr_pv(cache, 5.0, 1.0, 1, 200, 1.0, 4, bg.data()), 0.0);
-  EXPECT_EQ(get_llr_pv(cache, 5.0, 4.0, 0, 200, 1.0, 4, bg.data()), 0.0);
-  EXPECT_EQ(bg[0], 0.3);  // nothing was built
-}
-
 // Each letter's LLR term is rounded to the grid of 1/alpha nats, so a column's p-value is the
 // probability of the count vectors whose rounded terms reach its grid score: exact up to
 // log_sum's table arithmetic at every grid score that holds a count vector, and between two

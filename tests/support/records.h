@@ -19,7 +19,7 @@ struct TestRecords {
   // One background frequency per letter; an empty `letters` leaves the alphabet to a reader.
   explicit TestRecords(const std::string &letters = "", const std::vector<double> &background = {},
                        const std::vector<int64_t> &lengths = {}) {
-    models.reserve(8);  // references returned by add() stay valid
+    models.reserve(16);  // references returned by add() stay valid
     if (!letters.empty()) {
       dataset.alength = static_cast<int32_t>(letters.size());
       dataset.alphabet = new char[letters.size() + 1];
