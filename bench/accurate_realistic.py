@@ -23,13 +23,10 @@ import subprocess
 import sys
 import time
 
+from run_workloads import DNA, DNA_BACKGROUND, PROTEIN, PROTEIN_BACKGROUND
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SEED = 20261207
-DNA = "ACGT"
-DNA_BACKGROUND = [0.29, 0.21, 0.21, 0.29]
-PROTEIN = "ACDEFGHIKLMNPQRSTVWY"
-PROTEIN_BACKGROUND = [0.074, 0.025, 0.054, 0.054, 0.047, 0.074, 0.026, 0.068, 0.058, 0.099,
-                      0.025, 0.045, 0.039, 0.034, 0.052, 0.057, 0.051, 0.073, 0.013, 0.032]
 
 
 def column(rng, size):

@@ -12,6 +12,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The version of this header; version() gives the library's. The build, the Python package
@@ -34,6 +35,10 @@ MOTIFSIG_API const char *version();
 
 // What --pvalues accurate promises for each column p-value, in the words every message uses.
 MOTIFSIG_API const char *accurate_pvalue_promise();
+
+// `text` as the library's messages quote a name: a NUL or other control byte is written \0 or
+// \xHH, so that it cannot garble a terminal.
+MOTIFSIG_API std::string printable(std::string_view text);
 
 enum class SiteModel { per_sequence, anywhere };  // --sites per-sequence | anywhere
 enum class PvalueMethod { lattice, accurate };    // --pvalues lattice | accurate

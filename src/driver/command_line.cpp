@@ -13,26 +13,6 @@
 
 namespace {
 
-// An argument as a message quotes it: a NUL or other control byte is written \0 or \xHH, as
-// the library's messages show file names, so it cannot garble the terminal.
-std::string printable(std::string_view text) {
-  static const char kHex[] = "0123456789abcdef";
-  std::string out;
-  for (char c : text) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    if (byte == 0) {
-      out += "\\0";
-    } else if (byte < 0x20 || byte == 0x7f) {
-      out += "\\x";
-      out += kHex[byte >> 4];
-      out += kHex[byte & 15];
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
 const char kDescription[] =
     "Usage: motifsig [OPTIONS] SEQUENCES MOTIFS SITES OUTPUT\n"
     "\n"
@@ -75,7 +55,8 @@ CLI::Validator expecting(const char *expected, std::function<bool(const std::str
   return CLI::Validator(
       [expected, ok](std::string &value) {
         return ok(value) ? std::string()
-                         : "expected " + std::string(expected) + ", not '" + printable(value) + "'";
+                         : "expected " + std::string(expected) + ", not '" +
+                               motifsig::printable(value) + "'";
       },
       "");
 }
@@ -172,7 +153,7 @@ int parse_command_line(int argc, char **argv, RunOptions &options) {
     std::fputs(app.help().c_str(), stdout);
     return 0;
   } catch (const CLI::ParseError &e) {
-    usage_error(printable(e.what()));
+    usage_error(motifsig::printable(e.what()));
     return 2;
   }
   if (version) {
@@ -181,7 +162,7 @@ int parse_command_line(int argc, char **argv, RunOptions &options) {
   }
   for (const std::string &unknown : app.remaining())
     if (unknown != "--") {  // the parser keeps the end of the options among the rest
-      usage_error("unknown option " + printable(unknown));
+      usage_error("unknown option " + motifsig::printable(unknown));
       return 2;
     }
   if (files.size() < 4) {

@@ -9,6 +9,8 @@
 
 namespace motifsig {
 
+std::string printable(std::string_view text) { return ::printable(text); }
+
 const char *version() {
   return MOTIFSIG_STRINGIFY(MOTIFSIG_VERSION_MAJOR) "." MOTIFSIG_STRINGIFY(
       MOTIFSIG_VERSION_MINOR) "." MOTIFSIG_STRINGIFY(MOTIFSIG_VERSION_PATCH);
