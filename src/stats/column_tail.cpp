@@ -47,10 +47,6 @@ ColumnTail column_tail(int N, const std::vector<double> &q, double x,
                                ? std::max(settings.quick_steps, settings.small_site_steps)
                                : settings.quick_steps;
   if (exact_log_tail(N, q, x, first_steps, &out.log_p)) return out;
-  // The enumeration's steps grow as N^(A-2); a longer one is tried only where it may finish.
-  auto enumerate = [&](long steps) {
-    return std::pow(N + 1.0, A - 2) <= steps && exact_log_tail(N, q, x, steps, &out.log_p);
-  };
   if (A >= 5 && N <= settings.fine_lattice_sites) {
     out.route = TailRoute::fine_lattice;
     if (fine_lattice_log_tail_checked(N, q, x, &out.log_p, settings)) return out;
@@ -65,12 +61,14 @@ ColumnTail column_tail(int N, const std::vector<double> &q, double x,
     return settle(out);
   }
   const TiltedReading tilted = tilted_log_tail_checked(N, q, x, settings);
-  // With few letters a face of the count simplex makes the tilted law lumpy where it is read,
-  // even when its readings agree; with more, the other letters smooth a rare one out.
-  if (A <= 4 && tilted.face && tilted.v >= 1 &&
-      exact_log_tail(N, q, x, settings.face_steps, &out.log_p))
-    return out;
-  if (!tilted.settled && enumerate(settings.long_steps)) return out;
+  // Readings that never agree get a long enumeration, where it may finish (its steps grow as
+  // N^(A-2)). With few letters a face of the count simplex makes the tilted law lumpy where it
+  // is read, even when its readings agree: a shorter one then, unless the long one runs anyway
+  // (with more letters, the others smooth a rare one out).
+  const bool long_run = !tilted.settled && std::pow(N + 1.0, A - 2) <= settings.long_steps;
+  const bool face = A <= 4 && tilted.face && tilted.v >= 1;
+  const long steps = long_run ? settings.long_steps : face ? settings.face_steps : 0;
+  if (steps > 0 && exact_log_tail(N, q, x, steps, &out.log_p)) return out;
   out.log_p = tilted.log_p;
   out.route = TailRoute::tilted;
   out.checked = tilted.settled;

@@ -92,9 +92,9 @@ bool exact_log_tail(int N, const std::vector<double> &q, double x, long budget, 
     e.log_s.push_back(std::log(e.rest[j + 1] / e.rest[j]));
   }
   e.budget = budget;
-  // Tables pay for themselves when the enumeration is not trivially small.
+  // Tables cost N logarithms: they pay for themselves when the budget allows many more steps.
   std::unique_ptr<CountTables> tables;
-  if (N <= kMostTableCounts) {
+  if (N <= kMostTableCounts && budget >= 10L * N) {
     tables = std::make_unique<CountTables>(N);
     e.tables = tables.get();
   }
