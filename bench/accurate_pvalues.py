@@ -63,6 +63,7 @@ def main():
     parser.add_argument("--work")
     args = parser.parse_args()
     work = args.work or tempfile.mkdtemp(prefix="motifsig-accurate-")
+    os.makedirs(work, exist_ok=True)
     ex = os.path.join(ROOT, "examples")
     cases = [
         ("dna example", [os.path.join(ex, f) for f in ("peaks.fa", "motifs.txt", "sites.tsv")], True),

@@ -141,21 +141,20 @@ double get_llr_pv(StatsCache &cache, double x, double n, int w, int desired_rang
   return rec.cdf[w][I] + (s - I) * (rec.cdf[w][I + 1] - rec.cdf[w][I]);
 }
 
-void rescale_as_get_llr_pv(StatsCache &cache, double n, int w, int alength, double *background) {
-  if (n <= 1.0) return;
-  if (std::floor(n) != std::ceil(n)) {
-    rescale_as_get_llr_pv(cache, std::floor(n), w, alength, background);
-    rescale_as_get_llr_pv(cache, std::ceil(n), w, alength, background);
-    return;
+std::vector<double> background_as_lattice_leaves_it(int alength, const double *background,
+                                                    const std::vector<int> &site_counts) {
+  std::vector<double> out(background, background + std::max(alength, 0));
+  std::set<int> built;
+  for (const int N : site_counts) {
+    if (N < 2 || !built.insert(N).second) continue;
+    if (alength == 1) {
+      out[0] = (LOG_GUARD + out[0]) / (LOG_GUARD + out[0]);
+    } else if (alength >= 2) {
+      keep_letter_floor(alength, out.data());
+      rescale_background(alength, out.data());
+    }
   }
-  if (alength < 2) {
-    if (alength == 1 && w > 0)
-      background[0] = (LOG_GUARD + background[0]) / (LOG_GUARD + background[0]);
-    return;
-  }
-  if (w == 0 || !cache.rescaled.insert(static_cast<int>(n)).second) return;
-  keep_letter_floor(alength, background);
-  rescale_background(alength, background);
+  return out;
 }
 
 std::vector<double> normalised_background(int alength, const double *background) {
@@ -166,7 +165,6 @@ std::vector<double> normalised_background(int alength, const double *background)
 }
 
 void freestuff(StatsCache &cache) {
-  cache.rescaled.clear();
   free_length_cache(cache);
   release_prepared(cache);
   if (cache.distrs != nullptr) {

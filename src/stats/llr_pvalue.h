@@ -14,10 +14,12 @@
 double get_llr_pv(StatsCache &cache, double x, double n, int w, int desired_range, double frac,
                   int alength, double *background);
 
-// Does to `background` exactly what get_llr_pv(x, n, w, ...) would do to it, in the same calls,
-// without building or reading any distribution: another p-value method keeps the run's
-// background, and so every other number of the run, bit for bit.
-void rescale_as_get_llr_pv(StatsCache &cache, double n, int w, int alength, double *background);
+// The background as get_llr_pv leaves it once it has built the distributions for every site
+// count in `site_counts` (a fresh cache, counts below 2 building nothing): rescaled once per
+// distinct count, as each build rescales it. Another p-value method shows this background, so
+// the motif file reads the same whichever method ran.
+std::vector<double> background_as_lattice_leaves_it(int alength, const double *background,
+                                                    const std::vector<int> &site_counts);
 
 // The background as the lattice's first build rescales it (every letter given 1e-200, then its
 // share of the sum; a background beyond about 1e100 first divided by its largest frequency),

@@ -84,10 +84,9 @@ void calc_entropy(Model *model, const Dataset &dataset, StatsCache &cache,
 namespace {
 // The accurate method: every column's LLR is known from the matrix and the background alone,
 // so the requests are gathered first and computed side by side; the motifs are then computed
-// once with the answers in place. `lattice_background` is rescaled as the lattice would
-// rescale it, so that the motif file shows the same background whichever method ran.
+// once with the answers in place.
 void calc_evalues_accurate(std::vector<Model> &models, const Dataset &dataset, StatsCache &cache,
-                           const EvalueRun &run, std::vector<double> &lattice_background) {
+                           const EvalueRun &run) {
   const std::vector<double> scoring = normalised_background(dataset.alength, dataset.background);
   std::vector<ColumnRequest> requests;
   std::vector<UncheckedColumn> where;  // the motif and column of each request
@@ -109,8 +108,7 @@ void calc_evalues_accurate(std::vector<Model> &models, const Dataset &dataset, S
     if (run.unchecked != nullptr && !answers[r].checked) run.unchecked->push_back(where[r]);
   for (size_t k = 0; k < models.size(); ++k) {
     if (run.progress) run.progress("calculating evalue for motif " + std::to_string(k + 1));
-    const ColumnPvalue answer = [&](int column, double, double n, int alength) {
-      rescale_as_get_llr_pv(cache, n, 1, alength, lattice_background.data());
+    const ColumnPvalue answer = [&](int column, double, double, int) {
       return request_of[k].empty() ? 0.0 : answers[request_of[k][size_t(column)]].log_p;
     };
     calc_entropy(&models[k], dataset, cache, scoring, answer);
@@ -120,23 +118,19 @@ void calc_evalues_accurate(std::vector<Model> &models, const Dataset &dataset, S
 
 void my_calc_evalue(std::vector<Model> &models, const Dataset &dataset, StatsCache &cache,
                     const EvalueRun &run) {
-  // The lattice rescales the background it is given as it builds; it is given a copy, and the
-  // copy as it ends up is handed back for the motif file.
-  std::vector<double> lattice_background(dataset.background,
-                                         dataset.background + std::max(dataset.alength, 0));
+  init_log();
+  init_exp();
+  std::vector<int> site_counts;  // the counts the lattice asks for, in order (0: nothing)
+  for (const Model &model : models) site_counts.push_back(model.w > 0 ? model.nsites : 0);
   if (run.method == motifsig::PvalueMethod::accurate) {
-    init_log();
-    init_exp();
-    calc_evalues_accurate(models, dataset, cache, run, lattice_background);
-    if (run.lattice_background != nullptr) *run.lattice_background = lattice_background;
+    calc_evalues_accurate(models, dataset, cache, run);
+    if (run.lattice_background != nullptr)
+      *run.lattice_background =
+          background_as_lattice_leaves_it(dataset.alength, dataset.background, site_counts);
     return;
   }
   // The column p-values need one distribution per distinct site count, the costly part of a
   // run; they are built side by side first, each giving the bits the serial order would.
-  init_log();
-  init_exp();
-  std::vector<int> site_counts;
-  for (const Model &model : models) site_counts.push_back(model.w > 0 ? model.nsites : 0);
   {
     LlrProgress progress;
     ProgressLine line(progress, run.status);
@@ -144,7 +138,10 @@ void my_calc_evalue(std::vector<Model> &models, const Dataset &dataset, StatsCac
                        dataset.background, resolve_thread_count(run.threads), &progress);
   }
   // Every column is scored against the background normalised once, whichever column comes
-  // first.
+  // first. The lattice rescales the background it is given as it builds: it is given a copy,
+  // handed back for the motif file.
+  std::vector<double> lattice_background(dataset.background,
+                                         dataset.background + std::max(dataset.alength, 0));
   const std::vector<double> scoring = normalised_background(dataset.alength, dataset.background);
   const ColumnPvalue lattice = [&](int, double x, double n, int alength) {
     return get_llr_pv(cache, x, n, 1, kDesiredRange, kFrac, alength, lattice_background.data());

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <map>
-#include <set>
 #include <vector>
 
 // The cached distributions for one number of sites N. Arrays are indexed by width 1 .. maxw.
@@ -32,8 +31,7 @@ struct StatsCache {
   DISTR *distrs = nullptr;  // indexed directly by the number of sites, 0 .. ndistrs
   int ndistrs = -1;
   std::map<int, PreparedDistr> prepared;  // by number of sites
-  std::set<int> rescaled;  // site counts whose rescaling rescale_as_get_llr_pv has done
-  int *len = nullptr;      // sequence lengths, longest first; nullptr until first needed
+  int *len = nullptr;  // sequence lengths, longest first; nullptr until first needed
   // The plain kernel builds each distribution when it is first asked for, one at a time: the
   // baseline of the benchmarks. The results are the same bits.
   bool plain_kernel = false;
