@@ -101,20 +101,6 @@ TEST_F(LlrPvalue, MatchesTheExactLatticeTail) {
   }
 }
 
-// The accurate method builds nothing, yet the motif file must show the background the lattice
-// would have left: rescaled once per distinct site count, bit for bit.
-TEST_F(LlrPvalue, BackgroundAsTheLatticeLeavesItMatchesItsBuilds) {
-  const std::vector<int> counts = {30, 12, 30, 1, 0, 6};
-  for (const std::vector<double> &background :
-       std::vector<std::vector<double>>{{290, 210, 210, 290}, {0.0, 1e300, 1e300}, {3.0}}) {
-    freestuff(cache);
-    const int A = static_cast<int>(background.size());
-    std::vector<double> q = background;
-    for (int N : counts) get_llr_pv(cache, 1.0, N, 1, 200, 1.0, A, q.data());
-    EXPECT_EQ(q, background_as_lattice_leaves_it(A, background.data(), counts)) << A;
-  }
-}
-
 TEST_F(LlrPvalue, HugeBackgroundFrequenciesKeepEveryLetterOnTheGrid) {
   // Beside 1e300 the 1e-200 floor of the zero letter would vanish when rescaled.
   std::vector<double> huge = {0.0, 1e300, 1e300};
