@@ -50,6 +50,8 @@ const Reference kSmall[] = {
     {{0.001, 0.999}, {25, 55}, -125.404716377, -131.562350217},        // p below 1e-60
     {{0.1, 0.3, 0.6}, {700, 0, 0}, -1611.8095651, -INFINITY},          // p = 1e-700
     {{0.1, 0.3, 0.6}, {350, 350, 0}, -742.710824415, -742.768412117},  // a face, below 1e-300
+    // A corner at 10^5 sites: the unreachable counts are jumped, not walked (the walk took 1 s).
+    {kEven, {99255, 257, 234, 254}, -133417.074674203, -133417.074719535},
     // Two letters at many sites: the binomial sum over both runs of counts.
     {{0.3, 0.7}, {3500, 6500}, -60.3685474026, -60.3685474026},
     {{0.3, 0.7}, {9000, 1000}, -7945.8718873, -7945.8718873},
