@@ -3,13 +3,11 @@
 
 #include "stats/column_tail.h"
 
-namespace {
-// A run of terms is summed until a term adds less than this share: far below the accuracy that
-// is promised, far above rounding.
-constexpr double kNegligibleTerm = 1e-13;
-}  // namespace
+using tail_cutoff::kNegligibleTerm;
 
-double llr_tie_tolerance(double x) { return std::min(1e-9 * std::max(1.0, x), 1e-5); }
+double llr_tie_tolerance(double x) {
+  return std::min(tail_cutoff::kTieShare * std::max(1.0, x), tail_cutoff::kTieNats);
+}
 
 // k ln(k / (M r)) + (M - k) ln((M - k) / (M s)).
 double two_letter_llr(long M, double r, double s, long k) {

@@ -7,19 +7,12 @@
 #include "stats/column_tail.h"
 
 namespace {
-// Tables of the counts are built for N up to this (about 16 MB).
-constexpr long kMostTableCounts = 1000000;
+using tail_cutoff::kMostTableCounts;
+using tail_cutoff::kNegligibleSubtree;
+using tail_cutoff::kShortOfReach;
 
-// A direction of counts stops once its subtrees together cannot add e^-kNegligibleSubtree
-// (about 1e-12) of the tail found so far.
-constexpr double kNegligibleSubtree = 27.6;
-
-// A count whose subtree falls short of the LLR by more than this (nats; above the tie
-// tolerance, which is at most 1e-5, and the rounding of LLRs near 1e6) adds nothing.
-constexpr double kShortOfReach = 2e-5;
-
-// The last count from k towards `end` (0 or M) before which `outside` holds throughout, when it
-// holds at k and on one interval of counts.
+// The farthest count from k towards `end` (0 or M) up to which `outside` holds throughout,
+// given that it holds at k and on one interval of counts.
 template <typename Outside>
 long last_short_of_reach(long k, long end, const Outside &outside) {
   long inner = k, outer = end;  // outside(inner); the answer lies between them

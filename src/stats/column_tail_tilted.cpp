@@ -33,9 +33,13 @@ struct Atoms {
   double top = -INFINITY;
 };
 
-// Steps of a sampled scan: short enough that the log weight changes by at most kStepSlope
-// across one, and by at most kStepCurve^2 through its bend.
-constexpr double kStepSlope = 0.02, kStepCurve = 0.2;
+using tail_cutoff::kAtomRange;
+using tail_cutoff::kNegligiblePiece;
+using tail_cutoff::kSampledSites;
+using tail_cutoff::kSampledTolerance;
+using tail_cutoff::kStepCurve;
+using tail_cutoff::kStepSlope;
+using tail_cutoff::kTiltTolerance;
 
 // The atoms of one letter, from the peaks of its weights outward until 1e-20 of the largest.
 // Exact: every count. Sampled: counts at steps that grow where the log weight is nearly
@@ -81,7 +85,7 @@ void letter_atoms(long N, double lambda, double u, double v, bool sampled, Atoms
         lf = std::lgamma(next + 1.0);
       atoms.push_back(atom(next, log_next, lf));
       out.top = std::max(out.top, atoms.back().log_w);
-      if (atoms.back().log_w < out.top - 46) break;
+      if (atoms.back().log_w < out.top - kAtomRange) break;
       k = next;
       log_k = log_next;
     }
@@ -207,7 +211,7 @@ double tilted_integral(const std::vector<double> &values, double h, double v) {
     const double piece = a * std::exp(-std::fabs(v) * g0) *
                          (std::fabs(rate * h) < 1e-8 ? h : std::expm1(rate * h) / rate);
     total += piece;
-    if (piece < 1e-17 * total) break;
+    if (piece < kNegligiblePiece * total) break;
   }
   return total;
 }
@@ -224,8 +228,8 @@ struct Tilt {
 Tilt centre(int N, const std::vector<double> &q, double x, Atoms &scratch) {
   Tilt t;
   t.v = std::max(0.0, 1 - (static_cast<int>(q.size()) - 1) / (2 * x));
-  if (N > 5000) solve(N, q, x, 1e-4, true, &t.u, &t.v, scratch);
-  t.m = solve(N, q, x, 1e-8, false, &t.u, &t.v, scratch);
+  if (N > kSampledSites) solve(N, q, x, kSampledTolerance, true, &t.u, &t.v, scratch);
+  t.m = solve(N, q, x, kTiltTolerance, false, &t.u, &t.v, scratch);
   return t;
 }
 

@@ -10,6 +10,36 @@ constexpr double kLn10 = 2.302585092994046;
 constexpr const char *kAccurateWithin =
     "to within 0.01 in log10 (2%) of the exact tail, 0.02 (5%) for five or more letters";
 
+// Cut-offs of the sums and solvers: far below the promised accuracy, far above rounding. They
+// are not tuned per run; each is named where it is used.
+namespace tail_cutoff {
+// A count vector whose LLR lies within this share of x (at most kTieNats) below x reaches x,
+// so that the observed column is always in its own tail despite the rounding of its LLR.
+constexpr double kTieShare = 1e-9, kTieNats = 1e-5;
+// A run of binomial terms stops when a term adds less than this share of the run.
+constexpr double kNegligibleTerm = 1e-13;
+// An enumeration stops a direction of counts once its subtrees together cannot add
+// e^-kNegligibleSubtree (about 1e-12) of the tail found so far.
+constexpr double kNegligibleSubtree = 27.6;
+// A count whose subtree falls short of x by more than this (nats; above kTieNats and the
+// rounding of LLRs near 1e6) adds nothing, and is jumped.
+constexpr double kShortOfReach = 2e-5;
+// Tables of ln k! and k ln k are built for N up to this (16 MB).
+constexpr long kMostTableCounts = 1000000;
+// A letter's tilted atoms are scanned until their weight falls this far (nats, 1e-20) below
+// the largest.
+constexpr double kAtomRange = 46;
+// Sampled atoms: a step changes the log weight by at most kStepSlope along it and
+// kStepCurve^2 through its bend.
+constexpr double kStepSlope = 0.02, kStepCurve = 0.2;
+// The tilt: from kSampledSites sites first steered with sampled atoms to kSampledTolerance
+// standard deviations, then finished with exact atoms to kTiltTolerance.
+constexpr int kSampledSites = 5000;
+constexpr double kSampledTolerance = 1e-4, kTiltTolerance = 1e-8;
+// The integral of the read density stops when a piece adds less than this share.
+constexpr double kNegligiblePiece = 1e-17;
+}  // namespace tail_cutoff
+
 struct TailSettings {
   // Exact enumeration (the letters split off one at a time, the last two summed as a
   // binomial). Steps are subtrees visited plus binomial terms summed, about 10 ns each.
