@@ -13,6 +13,19 @@ from setuptools.command.build_ext import build_ext
 
 ROOT = Path(__file__).resolve().parent
 
+# Without build isolation pip builds with this interpreter's own tools, and setuptools before
+# 70.1 makes wheels only with the wheel package: without it the build fails with "invalid
+# command 'bdist_wheel'", which says nothing of the cause.
+try:
+    import wheel  # noqa: F401
+except ImportError:
+    try:
+        import setuptools.command.bdist_wheel  # noqa: F401
+    except ImportError:
+        sys.exit(f"motifsig: {sys.executable} has no 'wheel' package, which building needs: use "
+                 "Debian's /usr/bin/python3 with python3-wheel installed (see docs/python.md), "
+                 "or install wheel into this interpreter")
+
 
 def version():
     """MAJOR.MINOR.PATCH from the public header, where every part of the project takes it."""
