@@ -63,9 +63,9 @@ ColumnTail column_tail(int N, const std::vector<double> &q, double x,
   const TiltedReading tilted = tilted_log_tail_checked(N, q, x, settings);
   // Readings that never agree get a long enumeration where it may finish: with 2-4 letters
   // always (they settle least near a corner, where the enumeration jumps nearly every count),
-  // with more where its N^(A-2) steps fit the budget. With few letters a face of the count simplex makes the tilted law lumpy where it
-  // is read, even when its readings agree: a shorter one then, unless the long one runs anyway
-  // (with more letters, the others smooth a rare one out).
+  // with more where its N^(A-2) steps fit the budget. With few letters a face of the count simplex
+  // makes the tilted law lumpy where it is read, even when its readings agree: a shorter one then,
+  // unless the long one runs anyway (with more letters, the others smooth a rare one out).
   const bool long_run =
       !tilted.settled && (A <= 4 || std::pow(N + 1.0, A - 2) <= settings.long_steps);
   const bool face = A <= 4 && tilted.face && tilted.v >= 1;
