@@ -42,7 +42,7 @@ constexpr double kNegligiblePiece = 1e-17;
 
 struct TailSettings {
   // Exact enumeration (the letters split off one at a time, the last two summed as a
-  // binomial). Steps are subtrees visited plus binomial terms summed, about 10 ns each.
+  // binomial). Steps are subtrees visited plus binomial terms summed, about 7 ns each.
   long quick_steps = 100000;  // tried on every column first (~1 ms): few sites, one letter
   // With 2-4 letters and up to small_sites sites the enumeration is usually a few
   // milliseconds, and the tilted reading, whose count rows are then several counts wide, was
@@ -52,9 +52,9 @@ struct TailSettings {
   long small_site_steps = 3000000;
   // A column of 2-4 letters whose tilted law sits on a face of the count simplex and piles at
   // both ends (v >= 1): the smooth reading can be 0.01-0.2 in log10 off there, and this
-  // enumeration (~50 ms) finishes for nearly all such columns that real motifs have.
+  // enumeration (~0.1 s) finishes for nearly all such columns that real motifs have.
   long face_steps = 16000000;
-  // When the tilted readings never agree (~0.2 s): a 4-letter column near a corner at 10^5
+  // When the tilted readings never agree (~0.4 s): a 4-letter column near a corner at 10^5
   // sites took 50 million.
   long long_steps = 60000000;
 
