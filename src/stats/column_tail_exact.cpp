@@ -70,13 +70,15 @@ struct Enumeration {
     // after j. Their reach, two.llr(k) + most(j + 1, M - k), is convex in k, so they form one
     // interval: it is jumped by bisection, not walked (near a corner of the count simplex at
     // 10^5 sites it is nearly every count, at every level).
-    auto short_of_reach = [&](long k) {
-      return most(j + 1, M - k) < t - two.llr(k) - kShortOfReach;
+    auto short_of_reach = [&](long k, double left) {
+      return most(j + 1, M - k) < left - kShortOfReach;
     };
+    auto short_at = [&](long k) { return short_of_reach(k, t - two.llr(k)); };
     for (int dir = 0; dir < 2; ++dir) {
       for (long k = dir == 0 ? mode : mode + 1; k >= 0 && k <= M; k += dir == 0 ? -1 : 1) {
-        if (short_of_reach(k)) {
-          k = last_short_of_reach(k, dir == 0 ? 0 : M, short_of_reach);
+        const double left = t - two.llr(k);  // what the letters after j must add
+        if (short_of_reach(k, left)) {
+          k = last_short_of_reach(k, dir == 0 ? 0 : M, short_at);
           ++work;
           continue;
         }
@@ -84,7 +86,6 @@ struct Enumeration {
         if (lw + log_room < log_p - kNegligibleSubtree) break;
         // By the method of types, the letters left reach t' with probability at most
         // (M + 1)^(letters left - 1) e^-t': a subtree below that bound is skipped.
-        const double left = t - two.llr(k);
         if (lw + std::min(0.0, types - left) < log_p - kNegligibleSubtree) continue;
         visit(j + 1, M - k, left, lw);
         if (gave_up) return;
