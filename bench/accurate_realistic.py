@@ -23,7 +23,7 @@ import subprocess
 import sys
 import time
 
-from run_workloads import DNA, DNA_BACKGROUND, PROTEIN, PROTEIN_BACKGROUND
+from run_workloads import DNA, DNA_BACKGROUND, PROTEIN, PROTEIN_BACKGROUND, write_motifs
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SEED = 20261207
@@ -48,17 +48,7 @@ def generate(work, name, letters, background, nseqs, widths, counts):
     with open(paths[0], "w") as out:
         for i in range(nseqs):
             out.write(">s%d\n%s\n" % (i + 1, "".join(rng.choices(letters, k=rng.randint(100, 300)))))
-    lines = ["VORL version 4", "", "ALPHABET= " + letters, "Background letter frequencies",
-             " ".join("%s %.3f" % (c, f) for c, f in zip(letters, background)), ""]
-    for number, width in enumerate(widths, 1):
-        lines.append("MOTIF %d" % number)
-        lines.append("letter-probability matrix: alength= %d w= %d nsites= 0 E= 0"
-                     % (len(letters), width))
-        for _ in range(width):
-            lines.append("  " + "  ".join("%.6f" % v for v in column(rng, len(letters))))
-        lines.extend(["", ""])
-    with open(paths[1], "w") as out:
-        out.write("\n".join(lines) + "\n")
+    write_motifs(paths[1], rng, letters, background, widths, column)
     with open(paths[2], "w") as out:
         out.write("motif\tsequence\tstart\tsite\n")
         for number, (width, count) in enumerate(zip(widths, counts), 1):

@@ -50,8 +50,16 @@ def write_sequences(path, rng, letters, count, min_len, max_len):
         out.write("".join(chunk))
 
 
-def write_motifs(path, rng, letters, background, widths):
-    """A motif file with one random letter-probability matrix per entry of `widths`."""
+def random_column(rng, size):
+    """Letter probabilities drawn at random, most of the weight on a few letters."""
+    weights = [rng.random() ** 3 for _ in range(size)]
+    total = sum(weights)
+    return [x / total for x in weights]
+
+
+def write_motifs(path, rng, letters, background, widths, column=random_column):
+    """A motif file with one letter-probability matrix per entry of `widths`, each row drawn by
+    column(rng, number of letters)."""
     lines = ["VORL version 4", "", "ALPHABET= " + letters, "Background letter frequencies",
              " ".join("%s %.3f" % (c, f) for c, f in zip(letters, background)), ""]
     for number, width in enumerate(widths, 1):
@@ -59,9 +67,7 @@ def write_motifs(path, rng, letters, background, widths):
         lines.append("letter-probability matrix: alength= %d w= %d nsites= 0 E= 0"
                      % (len(letters), width))
         for _ in range(width):
-            weights = [rng.random() ** 3 for _ in letters]
-            total = sum(weights)
-            lines.append("  " + "  ".join("%.6f" % (x / total) for x in weights))
+            lines.append("  " + "  ".join("%.6f" % v for v in column(rng, len(letters))))
         lines.extend(["", ""])
     with open(path, "w") as out:
         out.write("\n".join(lines) + "\n")
